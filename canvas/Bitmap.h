@@ -1,0 +1,53 @@
+// An off-screen 24-bit bitmap with row access, independent of any GUI
+// toolkit. Pixels are stored top-down, blue-green-red, rows padded to four
+// bytes (the layout device-independent bitmaps use, so a back end can wrap
+// the memory without copying).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vel {
+
+class Bitmap {
+ public:
+  Bitmap() = default;
+  Bitmap(int width, int height, uint32_t fill = 0xFFFFFF) { resize(width, height, fill); }
+
+  void resize(int width, int height, uint32_t fill = 0xFFFFFF);
+  int width() const { return w_; }
+  int height() const { return h_; }
+  int stride() const { return stride_; }
+  bool empty() const { return w_ <= 0 || h_ <= 0; }
+
+  uint8_t* row(int y) { return data_.data() + size_t(y) * stride_; }
+  const uint8_t* row(int y) const { return data_.data() + size_t(y) * stride_; }
+  uint8_t* data() { return data_.data(); }
+  const uint8_t* data() const { return data_.data(); }
+
+  // Colours in the engine's layout: red low byte, blue high byte.
+  uint32_t pixel(int x, int y) const {
+    const uint8_t* p = row(y) + 3 * x;
+    return uint32_t(p[2]) | (uint32_t(p[1]) << 8) | (uint32_t(p[0]) << 16);
+  }
+  void setPixel(int x, int y, uint32_t c) {
+    uint8_t* p = row(y) + 3 * x;
+    p[0] = uint8_t(c >> 16);
+    p[1] = uint8_t(c >> 8);
+    p[2] = uint8_t(c);
+  }
+  bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < w_ && y < h_; }
+
+  // Windows bitmap files: 1, 4, 8, 16, 24 and 32 bits, uncompressed or
+  // RLE8/RLE4, bottom-up or top-down. false (with a reason) on bad data.
+  bool loadBmp(const std::string& path, std::string* error = nullptr);
+  bool loadBmpBytes(const uint8_t* data, size_t size, std::string* error = nullptr);
+  bool saveBmp(const std::string& path) const;
+
+ private:
+  int w_ = 0, h_ = 0, stride_ = 0;
+  std::vector<uint8_t> data_;
+};
+
+}  // namespace vel

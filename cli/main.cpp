@@ -1,0 +1,260 @@
+// veldris-render: the headless typesetter. Typesets a source file as F5 in
+// the viewer does, prints the INFORMATION window's text on stdout (UTF-8),
+// and writes PDF, PNG and dumps of the result.
+//
+// Exit status: 0 the run finished (an empty file included), 1 it stopped on
+// an error in the source, 2 usage error or a missing/unreadable file.
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "canvas/Cp932.h"
+#include "canvas/FakeCanvas.h"
+#include "canvas/qt/QtCanvas.h"
+#include "cli/LayoutDump.h"
+#include "cli/Output.h"
+#include "frontend/SourceFile.h"
+#include "layout/state/Engine.h"
+#include "shell/AppSettings.h"
+
+namespace {
+
+const char* kUsage =
+    "usage: veldris-render [options] FILE.vdr\n"
+    "  --pdf OUT.pdf          write the typeset sheets as PDF\n"
+    "  --png DIR              write DIR/sheet-001.png ...\n"
+    "  --dpi N                PNG resolution (default 96)\n"
+    "  --zoom Z               PNG zoom (default 1)\n"
+    "  --sheets N | A-B       limit the output to these sheets (1-based)\n"
+    "  --dump-source FILE     the preprocessed source lines (UTF-8)\n"
+    "  --dump-layout FILE     the layout as JSON\n"
+    "  --now YYYY-MM-DDTHH:MM:SS   the clock of the run\n"
+    "  --input-dir D, --image-dir D (repeatable)  folders instead of the settings'\n"
+    "  --settings FILE        read settings from this INI file\n"
+    "  --defaults             ignore the user's settings\n"
+    "  --fake-metrics         fixed font metrics (for tests)\n";
+
+struct Options {
+  std::string file;
+  std::string pdf, pngDir, dumpSource, dumpLayout, settingsFile;
+  double dpi = 96, zoom = 1;
+  int firstSheet = 1, lastSheet = 0;  // 0: to the end
+  std::optional<vel::RunClock> now;
+  std::vector<std::string> inputDirs, imageDirs;
+  bool defaults = false, fakeMetrics = false;
+};
+
+int usage(const std::string& why) {
+  if (!why.empty()) std::cerr << "veldris-render: " << why << "\n";
+  std::cerr << kUsage;
+  return 2;
+}
+
+bool parseClock(const std::string& s, vel::RunClock& c) {
+  int y, mo, d, h, mi, se;
+  char tail;
+  if (std::sscanf(s.c_str(), "%d-%d-%dT%d:%d:%d%c", &y, &mo, &d, &h, &mi, &se, &tail) != 6) return false;
+  if (mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 || mi > 59 || se < 0 || se > 60) return false;
+  std::tm tm{};
+  tm.tm_year = y - 1900;
+  tm.tm_mon = mo - 1;
+  tm.tm_mday = d;
+  tm.tm_hour = 12;
+  std::time_t t = timegm(&tm);
+  std::tm back{};
+  gmtime_r(&t, &back);
+  c = {y, mo, d, h, mi, se, back.tm_wday + 1};
+  return true;
+}
+
+bool parseArgs(int argc, char** argv, Options& o, std::string& err) {
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto next = [&](std::string& v) {
+      if (i + 1 >= argc) {
+        err = a + " needs a value";
+        return false;
+      }
+      v = argv[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--pdf") {
+      if (!next(o.pdf)) return false;
+    } else if (a == "--png") {
+      if (!next(o.pngDir)) return false;
+    } else if (a == "--dump-source") {
+      if (!next(o.dumpSource)) return false;
+    } else if (a == "--dump-layout") {
+      if (!next(o.dumpLayout)) return false;
+    } else if (a == "--settings") {
+      if (!next(o.settingsFile)) return false;
+    } else if (a == "--dpi" || a == "--zoom") {
+      if (!next(v)) return false;
+      char* end = nullptr;
+      double x = std::strtod(v.c_str(), &end);
+      if (!end || *end || x <= 0) {
+        err = "bad value for " + a;
+        return false;
+      }
+      (a == "--dpi" ? o.dpi : o.zoom) = x;
+    } else if (a == "--sheets") {
+      if (!next(v)) return false;
+      int x = 0, y = 0;
+      char tail;
+      if (std::sscanf(v.c_str(), "%d-%d%c", &x, &y, &tail) == 2 && x >= 1 && y >= x) {
+        o.firstSheet = x;
+        o.lastSheet = y;
+      } else if (std::sscanf(v.c_str(), "%d%c", &x, &tail) == 1 && x >= 1) {
+        o.firstSheet = o.lastSheet = x;
+      } else {
+        err = "bad value for --sheets";
+        return false;
+      }
+    } else if (a == "--now") {
+      if (!next(v)) return false;
+      vel::RunClock c;
+      if (!parseClock(v, c)) {
+        err = "bad value for --now (YYYY-MM-DDTHH:MM:SS)";
+        return false;
+      }
+      o.now = c;
+    } else if (a == "--input-dir") {
+      if (!next(v)) return false;
+      o.inputDirs.push_back(v);
+    } else if (a == "--image-dir") {
+      if (!next(v)) return false;
+      o.imageDirs.push_back(v);
+    } else if (a == "--defaults") {
+      o.defaults = true;
+    } else if (a == "--fake-metrics") {
+      o.fakeMetrics = true;
+    } else if (a == "-h" || a == "--help") {
+      err.clear();
+      return false;
+    } else if (!a.empty() && a[0] == '-') {
+      err = "unknown option " + a;
+      return false;
+    } else if (o.file.empty()) {
+      o.file = a;
+    } else {
+      err = "only one source file";
+      return false;
+    }
+  }
+  if (o.file.empty()) {
+    err = "no source file";
+    return false;
+  }
+  return true;
+}
+
+bool writeText(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  std::string err;
+  if (!parseArgs(argc, argv, o, err)) return usage(err);
+
+  if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QGuiApplication app(argc, argv);
+  QGuiApplication::setOrganizationName("VDRSYSTEM");
+  QGuiApplication::setApplicationName("VELDRIS2");
+
+  // Settings: the user's store, another INI file, or the defaults.
+  const QString dataDir = vel::programDataDir();
+  const QString ownInput = dataDir + "/input";
+  vel::AppSettings as = vel::AppSettings::defaults(ownInput, QDir::currentPath());
+  if (!o.settingsFile.empty()) {
+    QSettings s(QString::fromStdString(o.settingsFile), QSettings::IniFormat);
+    as.load(s);
+  } else if (!o.defaults) {
+    std::unique_ptr<QSettings> s(vel::openUserSettings());
+    as.load(*s);
+  }
+  if (!o.inputDirs.empty()) {
+    as.inputFileDirs.clear();
+    for (const auto& d : o.inputDirs) as.inputFileDirs << QString::fromStdString(d);
+  }
+  if (!o.imageDirs.empty()) {
+    as.imageFileDirs.clear();
+    for (const auto& d : o.imageDirs) as.imageFileDirs << QString::fromStdString(d);
+  }
+
+  // The document.
+  QFileInfo fi(QString::fromStdString(o.file));
+  const std::string path = fi.absoluteFilePath().toStdString();
+  vel::Lines lines;
+  size_t unmappable = 0;
+  vel::LoadResult lr = vel::LoadSourceFile(path, lines, &unmappable);
+  if (lr != vel::LoadResult::Ok) {
+    std::cerr << path << vel::cp932ToUtf8(SJ(" がありません。")) << "\n";
+    return 2;
+  }
+  if (unmappable)
+    std::cerr << "veldris-render: warning: " << unmappable << " character(s) of " << o.file
+              << " have no Shift-JIS form and were replaced by \xE3\x80\x93\n";
+
+  std::unique_ptr<vel::Canvas> canvas;
+  if (o.fakeMetrics) canvas = std::make_unique<vel::FakeCanvas>(o.dpi);
+  else canvas = vel::QtCanvas::measureOnly(o.dpi);
+
+  vel::MemoHost host;
+  vel::Engine engine(host, *canvas);
+  engine.settings = as.engineSettings(ownInput);
+  engine.programInputDir = ownInput.toStdString();
+  engine.fixedClock = o.now;
+  engine.documentPath = path;
+  engine.source = std::move(lines);
+  engine.setView(o.dpi, 1.0);
+
+  vel::RunStatus status = engine.TextDraw(1);
+
+  for (const std::string& l : host.lines()) std::cout << vel::toLogUtf8(l) << "\n";
+  std::cout.flush();
+
+  vel::State* run = engine.lastRun();
+  int rc = status == vel::RunStatus::Stopped ? 1 : 0;
+  if (run && !o.dumpSource.empty()) {
+    std::string text;
+    for (const std::string& l : run->sourceLines) text += vel::toLogUtf8(l) + "\n";
+    if (!writeText(o.dumpSource, text)) {
+      std::cerr << "veldris-render: cannot write " << o.dumpSource << "\n";
+      rc = 2;
+    }
+  }
+  if (run && !o.dumpLayout.empty()) {
+    if (!writeText(o.dumpLayout, vel::LayoutDumpJson(*run, status == vel::RunStatus::Stopped))) {
+      std::cerr << "veldris-render: cannot write " << o.dumpLayout << "\n";
+      rc = 2;
+    }
+  }
+
+  if (status == vel::RunStatus::Done && (!o.pdf.empty() || !o.pngDir.empty())) {
+    vel::SheetRange range{o.firstSheet, o.lastSheet == 0 ? engine.sheets : std::min(o.lastSheet, engine.sheets)};
+    if (!o.pdf.empty() && !vel::WritePdf(engine, o.pdf, range, fi.fileName().toStdString())) {
+      std::cerr << "veldris-render: cannot write " << o.pdf << "\n";
+      rc = 2;
+    }
+    if (!o.pngDir.empty() && !vel::WritePngs(engine, o.pngDir, range, o.dpi, o.zoom)) {
+      std::cerr << "veldris-render: cannot write " << o.pngDir << "\n";
+      rc = 2;
+    }
+  }
+  return rc;
+}

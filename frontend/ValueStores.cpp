@@ -1,0 +1,48 @@
+#include "frontend/Values.h"
+
+namespace vel {
+
+void SetValueList(State& st, std::string_view name, double v) { st.val.valueList.Set(name, v); }
+
+void SetLengthList(State& st, std::string_view name, int v) { st.val.lengthList.Set(name, v); }
+
+int LengthOf(const State& st, std::string_view name, int fallback) {
+  int i = st.val.lengthList.Find(name);
+  return i < 0 ? fallback : st.val.lengthList[i].value;
+}
+
+double ValueOf(const State& st, std::string_view name, double fallback) {
+  int i = st.val.valueList.Find(name);
+  return i < 0 ? fallback : st.val.valueList[i].value;
+}
+
+void SaveValueInfoList(State& st) {
+  std::array<double, 52> copy;
+  std::copy_n(st.val.registers.begin(), 52, copy.begin());
+  st.val.valueInfoList.push_back(copy);
+}
+
+void RestoreValueInfoList(State& st) {
+  if (st.val.valueInfoList.empty()) return;
+  std::copy_n(st.val.valueInfoList.back().begin(), 52, st.val.registers.begin());
+  st.val.valueInfoList.pop_back();
+}
+
+void SaveLengthList(State& st) { st.val.lengthSaveInfoList.push_back(st.val.userLengthList); }
+
+int RestoreLengthList(State& st) {
+  if (st.val.lengthSaveInfoList.empty()) return -1;
+  st.val.userLengthList = std::move(st.val.lengthSaveInfoList.back());
+  st.val.lengthSaveInfoList.pop_back();
+  st.val.lengthRestoredList.push_back(st.val.userLengthList);
+  return static_cast<int>(st.val.lengthRestoredList.size()) - 1;
+}
+
+std::string PaddedLengthName(std::string_view name) {
+  std::string n(name);
+  if (!n.empty() && n[0] == '\\') n.erase(0, 1);
+  while (n.size() < 5) n += 'Z';
+  return n;
+}
+
+}  // namespace vel

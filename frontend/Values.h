@@ -1,0 +1,30 @@
+// Stores read by expressions: named values, built-in and user lengths,
+// counters and value registers, with their save/restore stacks.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "layout/state/State.h"
+
+namespace vel {
+
+void SetValueList(State& st, std::string_view name, double v);
+void SetLengthList(State& st, std::string_view name, int v);
+// The value of a built-in length, or `fallback` when there is none.
+int LengthOf(const State& st, std::string_view name, int fallback = 0);
+double ValueOf(const State& st, std::string_view name, double fallback = 0);
+
+void SaveValueInfoList(State& st);
+void RestoreValueInfoList(State& st);
+void SaveLengthList(State& st);
+// Replaces the user lengths by the top saved copy and returns the copy's
+// index in LengthRestoredList; with nothing saved, the lengths stay and -1
+// is returned.
+int RestoreLengthList(State& st);
+
+// A user length name as stored: without the backslash, padded with 'Z' to
+// five characters.
+std::string PaddedLengthName(std::string_view name);
+
+}  // namespace vel

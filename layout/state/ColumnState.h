@@ -1,0 +1,44 @@
+// State of the column builder: heights of the column being filled, floats
+// and footnotes, background requests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "canvas/Canvas.h"
+
+namespace vel {
+
+struct BackgroundRequest {
+  Color color = kWhite;
+  std::string image;
+  int count = 0;  // pages or columns still to receive it
+};
+
+struct ColumnState {
+  int columnsMade = 0;
+  int sheets = 0;
+
+  int textHeight = 0;     // running height of the lines in the column
+  int textHeightMax = 0;  // and its maximum
+  int prevLineSkip = 0;
+
+  int topOfColumnHeight = 0;
+  int topOfPageHeight = 0;
+  int bottomOfColumnHeight = 0;
+  int bottomOfPageHeight = 0;
+
+  int footnotesInColumn = 0;  // also their insertion index in NowBottomOfColumnList
+  int footnotesOnLine = 0;
+  int footnotesPending = 0;
+
+  BackgroundRequest pageColor, columnColor, pageImage, columnImage;
+
+  // The eight float queues: indexes into MiniPageList.
+  std::vector<int> nowTopOfPage, waitingTopOfPage;
+  std::vector<int> nowTopOfColumn, waitingTopOfColumn;
+  std::vector<int> nowBottomOfPage, waitingBottomOfPage;
+  std::vector<int> nowBottomOfColumn, waitingBottomOfColumn;
+};
+
+}  // namespace vel

@@ -1,0 +1,164 @@
+#include "shell/AppSettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "canvas/Cp932.h"
+#include "frontend/Lexical.h"
+
+namespace vel {
+
+namespace {
+QString fromSj(const std::string& s) { return QString::fromStdString(cp932ToUtf8(s)); }
+std::string toSj(const QString& s) { return utf8ToCp932(s.toStdString()); }
+
+void readGeometry(QSettings& s, const QString& group, WindowGeometry& g) {
+  s.beginGroup(group);
+  bool any = false;
+  auto rd = [&](const char* key, int& v) {
+    if (s.contains(key)) {
+      v = s.value(key).toInt();
+      any = true;
+    }
+  };
+  rd("Top", g.top);
+  rd("Left", g.left);
+  rd("Height", g.height);
+  rd("Width", g.width);
+  g.valid = g.valid || any;
+  s.endGroup();
+}
+
+void writeGeometry(QSettings& s, const QString& group, const WindowGeometry& g) {
+  s.beginGroup(group);
+  s.setValue("Top", g.top);
+  s.setValue("Left", g.left);
+  s.setValue("Height", g.height);
+  s.setValue("Width", g.width);
+  s.endGroup();
+}
+}  // namespace
+
+QStringList splitDirList(const QString& text) {
+  std::vector<std::string> parts;
+  StrTok(text.toStdString(), ";", parts);
+  QStringList out;
+  for (const std::string& p : parts)
+    if (!p.empty()) out << QString::fromStdString(p);
+  return out;
+}
+
+QString programDataDir() {
+  QString app = QCoreApplication::applicationDirPath();
+  for (const QString& rel : {QStringLiteral("/../data"), QStringLiteral("/../../data"), QStringLiteral("/../share/veldris"),
+                             QStringLiteral("/data")}) {
+    QDir d(app + rel);
+    if (d.exists(QStringLiteral("input"))) return d.canonicalPath();
+  }
+  QDir src(QStringLiteral(VELDRIS_SOURCE_DATA_DIR));
+  if (src.exists()) return src.canonicalPath();
+  return app + QStringLiteral("/data");
+}
+
+AppSettings AppSettings::defaults(const QString& programInputDir, const QString& homeDir) {
+  AppSettings a;
+  a.homeDir = homeDir;
+  if (!a.homeDir.endsWith('/')) a.homeDir += '/';
+  a.inputFileDirs = {programInputDir, a.homeDir + QStringLiteral("input")};
+  a.xHead = fromSj(Settings::defaultXHead());
+  a.xTail = fromSj(Settings::defaultXTail());
+  return a;
+}
+
+void AppSettings::load(QSettings& s) {
+  if (s.contains("LastDir")) lastDir = s.value("LastDir").toString();
+  if (s.contains("LastFileName")) lastFileName = s.value("LastFileName").toString();
+  if (s.contains("InputFileDir")) inputFileDirs = splitDirList(s.value("InputFileDir").toString());
+  if (s.contains("ImageFileDir")) imageFileDirs = splitDirList(s.value("ImageFileDir").toString());
+  if (s.contains("XHead")) xHead = s.value("XHead").toString();
+  if (s.contains("XTail")) xTail = s.value("XTail").toString();
+  xHead = fromSj(Settings::withoutFirstQuote(toSj(xHead)));
+  xTail = fromSj(Settings::withoutFirstQuote(toSj(xTail)));
+  if (s.contains("FirstMessage")) firstMessage = s.value("FirstMessage").toBool();
+  // The old spelling wins when present, and is then removed.
+  if (s.contains("MaxFileHistorys")) {
+    maxFileHistories = s.value("MaxFileHistorys").toInt();
+    s.remove("MaxFileHistorys");
+  } else if (s.contains("MaxFileHistories")) {
+    maxFileHistories = s.value("MaxFileHistories").toInt();
+  }
+  maxFileHistories = std::clamp(maxFileHistories, 5, 20);
+  if (s.contains("FileHistory")) fileHistory = splitDirList(s.value("FileHistory").toString());
+  if (s.contains("DoRefresh")) doRefresh = s.value("DoRefresh").toBool();
+  if (s.contains("RefreshInterval")) refreshInterval = s.value("RefreshInterval").toInt();
+  if (s.contains("SmallCharPrintError")) smallCharPrintError = s.value("SmallCharPrintError").toBool();
+  if (s.contains("EditorName")) editorName = s.value("EditorName").toString();
+  if (s.contains("HowToOpenEditor")) howToOpenEditor = s.value("HowToOpenEditor").toInt();
+  if (s.contains("AutoOpen")) autoOpen = s.value("AutoOpen").toBool();
+  if (s.contains("AutoRetypeset")) autoRetypeset = s.value("AutoRetypeset").toBool();
+  if (s.contains("ToolBarColor")) toolBarColor = s.value("ToolBarColor").toUInt();
+  if (s.contains("YohakuColor")) yohakuColor = s.value("YohakuColor").toUInt();
+  readGeometry(s, "MainForm", mainForm);
+  s.beginGroup("MainForm");
+  if (s.contains("ToolBarDisp")) toolBarDisp = s.value("ToolBarDisp").toBool();
+  if (s.contains("YohakuDisp")) yohakuDisp = s.value("YohakuDisp").toBool();
+  s.endGroup();
+  readGeometry(s, "InfomationForm", informationForm);
+  readGeometry(s, "FileHistoryEditForm", fileHistoryEditForm);
+}
+
+void AppSettings::save(QSettings& s) const {
+  s.setValue("LastDir", lastDir);
+  s.setValue("LastFileName", lastFileName);
+  s.setValue("HomeDir", homeDir);
+  s.setValue("InputFileDir", inputFileDirs.join(';'));
+  s.setValue("ImageFileDir", imageFileDirs.join(';'));
+  s.setValue("XHead", xHead);
+  s.setValue("XTail", xTail);
+  if (!firstMessage) s.setValue("FirstMessage", false);
+  s.setValue("MaxFileHistories", maxFileHistories);
+  QStringList hist;
+  for (const QString& h : fileHistory)
+    if (!h.trimmed().isEmpty()) hist << h;
+  s.setValue("FileHistory", hist.join(';'));
+  s.setValue("DoRefresh", doRefresh);
+  s.setValue("RefreshInterval", refreshInterval);
+  s.setValue("SmallCharPrintError", smallCharPrintError);
+  s.setValue("EditorName", editorName);
+  s.setValue("HowToOpenEditor", howToOpenEditor);
+  s.setValue("AutoOpen", autoOpen);
+  s.setValue("AutoRetypeset", autoRetypeset);
+  s.setValue("ToolBarColor", toolBarColor);
+  s.setValue("YohakuColor", yohakuColor);
+  writeGeometry(s, "MainForm", mainForm);
+  s.beginGroup("MainForm");
+  s.setValue("ToolBarDisp", toolBarDisp);
+  s.setValue("YohakuDisp", yohakuDisp);
+  s.endGroup();
+  writeGeometry(s, "InfomationForm", informationForm);
+  writeGeometry(s, "FileHistoryEditForm", fileHistoryEditForm);
+}
+
+Settings AppSettings::engineSettings(const QString& programInputDir) const {
+  Settings e = Settings::defaults();
+  auto native = [](QString d) {
+    while (d.size() > 1 && (d.endsWith('/') || d.endsWith('\\'))) d.chop(1);
+    return d.toStdString();
+  };
+  for (const QString& d : inputFileDirs) e.inputDirs.push_back(native(d));
+  std::string own = native(programInputDir);
+  if (std::find(e.inputDirs.begin(), e.inputDirs.end(), own) == e.inputDirs.end()) e.inputDirs.push_back(own);
+  for (const QString& d : imageFileDirs) e.imageDirs.push_back(native(d));
+  e.xHead = toSj(xHead);
+  e.xTail = toSj(xTail);
+  e.smallCharPrintError = smallCharPrintError;
+  e.homeDir = homeDir.toStdString();
+  return e;
+}
+
+QSettings* openUserSettings() {
+  return new QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("VDRSYSTEM"), QStringLiteral("VELDRIS2"));
+}
+
+}  // namespace vel
