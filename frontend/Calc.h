@@ -1,0 +1,34 @@
+// Expressions, lengths with units, colours and conditions.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "canvas/Canvas.h"
+#include "layout/state/State.h"
+
+namespace vel {
+
+// The value of an expression; 0 on any error (CalcUndefined set for domain
+// and arithmetic errors).
+double Calc(State& st, std::string_view expr);
+// A length with an optional unit in layout units, truncated; 0 on error.
+int UnitToPix(State& st, std::string_view text);
+// Replaces the variable letter where no letter or digit touches it.
+void ShikiHenkan(std::string_view formula, char var, std::string& out, std::string_view replacement);
+void DefLength(State& st, std::string_view arg);
+void SetCounter(State& st, std::string_view arg);
+Color GetColor(State& st, std::string_view text);
+Color HexToInt(std::string_view digits);
+bool ConditionIsTrue(State& st, std::string_view cond);
+bool ValueConditionIsTrue(State& st, std::string_view cond);
+bool LengthConditionIsTrue(State& st, std::string_view cond);
+
+// Encoded lengths: "\" + 0x0B (negative) or 0x0C (positive) + four bytes
+// 0x80 + 7-bit digit, most significant first.
+constexpr size_t kEncodedLengthSize = 6;
+std::string EncodeLength(int v);
+// The length encoded at s[pos] (s[pos] is the backslash); false when there is none.
+bool DecodeLength(std::string_view s, size_t pos, int& v);
+
+}  // namespace vel
