@@ -44,6 +44,11 @@ struct CommandState {
   bool inHeaderFooter = false;
   std::string pageNumText;
 
+  // A command that rewrites itself (the string functions): the text that
+  // replaces the command and its argument in the source.
+  bool replaced = false;
+  std::string replacement;
+
   // The shared argument list filled by StrTok.
   std::vector<std::string> args;
 };

@@ -22,6 +22,8 @@ struct LineState {
   int linesInPara = 0;
   int lineWidth = 0;
   int charClass = -1;    // class of the previous word, for automatic spacing
+  int boxHeight = 0;     // height used by a box's lines (box mode)
+  int boxPrevSkip = 0;
 
   // Paragraph spacing and indents.
   int lineSkip = 1574;
