@@ -4,6 +4,9 @@
 //
 // Exit status: 0 the run finished (an empty file included), 1 it stopped on
 // an error in the source, 2 usage error or a missing/unreadable file.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -172,6 +175,12 @@ int main(int argc, char** argv) {
 
   if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (!std::getenv("XDG_RUNTIME_DIR")) {
+    // Qt warns on stderr without one; stderr is for our own messages.
+    std::string dir = "/tmp/veldris-runtime-" + std::to_string(getuid());
+    mkdir(dir.c_str(), 0700);
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  }
   QGuiApplication app(argc, argv);
   QGuiApplication::setOrganizationName("VDRSYSTEM");
   QGuiApplication::setApplicationName("VELDRIS2");

@@ -34,7 +34,8 @@ TEST(RenderCli, StoppedRunExitsOneAndStillDumps) {
   writeSjis(d.file("a.vdr"), "本文だけ\n");
   RunResult r = runRender({"--defaults", "--fake-metrics", "--dump-layout", d.file("a.json"), d.file("a.vdr")});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.out, "VELDRIS (a.vdr)\n** エラー(\\begindocument がありません。)\n");
+  EXPECT_EQ(r.out, "VELDRIS (a.vdr)\n処理済みカラム数\n** エラー(\\begindocument がありません。)\n");
+  EXPECT_EQ(r.err, "");
   QJsonDocument j = QJsonDocument::fromJson(QByteArray::fromStdString(readFile(d.file("a.json"))));
   ASSERT_TRUE(j.isObject());
   EXPECT_TRUE(j.object()["error"].toBool());

@@ -1,0 +1,476 @@
+#include "canvas/qt/QtCanvas.h"
+
+#include <QGlyphRun>
+#include <QPaintDevice>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "canvas/Cp932.h"
+
+namespace vel {
+
+namespace {
+
+QColor toQColor(Color c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
+
+// Slant of synthesized italics (about 12 degrees), as rasterisers commonly apply it.
+constexpr double kSyntheticSlant = 0.2126;
+
+// Dash patterns of the stock pen styles in device pixels (on, off, ...),
+// the same whatever the pen width.
+std::vector<qreal> dashPixels(PenStyle s) {
+  switch (s) {
+    case PenStyle::Dash: return {18, 6};
+    case PenStyle::Dot: return {3, 3};
+    case PenStyle::DashDot: return {9, 6, 3, 6};
+    case PenStyle::DashDotDot: return {9, 3, 3, 3, 3, 3};
+    default: return {};
+  }
+}
+
+// Device coordinates name pixels: the point (x, y) is the centre of pixel
+// (x, y). Qt's aliased fills take a pixel when its centre (x + 0.5) lies
+// inside, so geometry moves by half a pixel; a little less than half, so
+// that an edge through pixel centres keeps its left and top pixels and
+// drops its right and bottom ones, as a device context's fill does. Qt's
+// one-pixel strokes land on the same pixels with this shift.
+constexpr double kShift = 0.5 - 1.0 / 16;
+QPointF centre(double x, double y) { return QPointF(x + kShift, y + kShift); }
+// The area of the pixels left..right-1, top..bottom-1.
+QRectF cells(int l, int t, int r, int b) { return QRectF(centre(l - 0.5, t - 0.5), centre(r - 0.5, b - 0.5)); }
+
+void normalise(int& l, int& t, int& r, int& b) {
+  if (l > r) std::swap(l, r);
+  if (t > b) std::swap(t, b);
+}
+
+}  // namespace
+
+QtCanvas::QtCanvas(QPaintDevice& device) : dpiX_(device.logicalDpiX()), dpiY_(device.logicalDpiY()) { begin(device); }
+
+QtCanvas::QtCanvas(QPaintDevice& device, double dpiX, double dpiY) : dpiX_(dpiX), dpiY_(dpiY) { begin(device); }
+
+QtCanvas::QtCanvas(QPainter& painter, double dpiX, double dpiY) : painter_(&painter), dpiX_(dpiX), dpiY_(dpiY) {
+  if (!painter.isActive()) painter_ = nullptr;
+  prepare();
+}
+
+QtCanvas::QtCanvas(MeasureOnlyTag, double dpi) : dpiX_(dpi), dpiY_(dpi) {}
+
+QtCanvas::QtCanvas(QImage image, double dpiX, double dpiY) : image_(std::move(image)), dpiX_(dpiX), dpiY_(dpiY) {
+  if (!image_.isNull()) begin(image_);
+}
+
+QtCanvas::~QtCanvas() { finish(); }
+
+std::unique_ptr<QtCanvas> QtCanvas::measureOnly(double dpi) {
+  return std::unique_ptr<QtCanvas>(new QtCanvas(MeasureOnlyTag{}, dpi));
+}
+
+std::unique_ptr<QtCanvas> QtCanvas::onBitmap(Bitmap& target, double dpiX, double dpiY) {
+  QImage image;
+  // Wrapping the bitmap's rows makes every stroke land in its memory.
+  if (!target.empty())
+    image = QImage(target.data(), target.width(), target.height(), target.stride(), QImage::Format_BGR888);
+  return std::unique_ptr<QtCanvas>(new QtCanvas(std::move(image), dpiX, dpiY));
+}
+
+void QtCanvas::begin(QPaintDevice& device) {
+  owned_ = std::make_unique<QPainter>();
+  if (owned_->begin(&device)) {
+    painter_ = owned_.get();
+    prepare();
+  } else {
+    owned_.reset();
+  }
+}
+
+void QtCanvas::finish() {
+  if (owned_) owned_->end();
+  owned_.reset();
+  painter_ = nullptr;
+}
+
+void QtCanvas::prepare() {
+  if (!painter_) return;
+  // Rules and shapes crisp, as a device context draws them; text smooth.
+  painter_->setRenderHint(QPainter::Antialiasing, false);
+  painter_->setRenderHint(QPainter::TextAntialiasing, true);
+  painter_->setBackgroundMode(Qt::TransparentMode);
+}
+
+const FaceMetrics& QtCanvas::face(const Font& f) {
+  if (lastFace_ && f.sameFace(lastFont_)) return *lastFace_;
+  lastFace_ = &QtFonts::face(f);
+  lastFont_ = f;
+  return *lastFace_;
+}
+
+// ---- text ----
+
+QtCanvas::GlyphLine QtCanvas::glyphLine(const Font& f, std::string_view s) {
+  const QtFace& fc = static_cast<const QtFace&>(face(f));
+  const double k = fc.emOf(f.height) / fc.unitsPerEm();
+  GlyphLine line;
+  for (size_t i = 0; i < s.size();) {
+    size_t len;
+    uint16_t code = charCodeAt(s, i, &len);
+    i += len;
+    double adv = fc.advanceUnits(code) * k;
+    line.glyphs.push_back(fc.glyphIndex(code));
+    line.positions.push_back(QPointF(line.width, 0));
+    line.advances.push_back(adv);
+    line.turned.push_back(fc.file().vertical && code > 0xFF);
+    line.width += adv;
+  }
+  return line;
+}
+
+void QtCanvas::textOut(const Font& f, int x, int y, std::string_view s) {
+  if (!painter_ || s.empty()) return;
+  const QtFace& fc = static_cast<const QtFace&>(face(f));
+  const double em = fc.emOf(f.height);
+  const QRawFont raw = fc.drawingFont(em);
+  if (!raw.isValid()) return;
+  const double k = em / fc.unitsPerEm();
+  const TextMetrics tm = fc.metrics(em);
+  const FaceFile& file = fc.file();
+  const GlyphLine line = glyphLine(f, s);
+
+  QPainter& p = *painter_;
+  p.save();
+  p.setRenderHint(QPainter::TextAntialiasing, true);
+  p.translate(x, y);
+  if (f.escapement != 0) p.rotate(-f.escapement / 10.0);  // Qt turns clockwise on screen
+  p.translate(0, tm.ascent);                               // the baseline
+  const QColor colour = toQColor(f.color);
+  p.setPen(colour);
+
+  // Synthetic styles are drawn here rather than left to the rasteriser,
+  // so that every device (and every size) gets the same treatment.
+  const double boldShift = file.synthBold ? std::max(1.0, em / 48.0) : 0.0;
+  auto drawRun = [&](const QList<quint32>& g, const QList<QPointF>& pos) {
+    if (g.isEmpty()) return;
+    QGlyphRun run;
+    run.setRawFont(raw);
+    run.setGlyphIndexes(g);
+    run.setPositions(pos);
+    p.save();
+    if (file.synthItalic) p.setTransform(QTransform(1, 0, -kSyntheticSlant, 1, 0, 0), true);
+    p.drawGlyphRun(QPointF(0, 0), run);
+    if (boldShift > 0) p.drawGlyphRun(QPointF(boldShift, 0), run);
+    p.restore();
+  };
+
+  QList<quint32> upright;
+  QList<QPointF> uprightAt;
+  for (qsizetype i = 0; i < line.glyphs.size(); ++i) {
+    if (line.turned[i]) continue;
+    upright.push_back(line.glyphs[i]);
+    uprightAt.push_back(line.positions[i]);
+  }
+  drawRun(upright, uprightAt);
+  for (qsizetype i = 0; i < line.glyphs.size(); ++i) {
+    if (!line.turned[i]) continue;
+    // Turned a quarter counter-clockwise about the centre of its cell, so
+    // that it stands upright in text rotated a quarter clockwise.
+    QPointF cellCentre(line.positions[i].x() + line.advances[i] / 2, (tm.descent - tm.ascent) / 2.0);
+    p.save();
+    p.translate(cellCentre);
+    p.rotate(-90);
+    p.translate(-cellCentre);
+    drawRun({line.glyphs[i]}, {line.positions[i]});
+    p.restore();
+  }
+
+  if (f.underline || f.strikeOut) {
+    auto bar = [&](double topBelowBaseline, double thicknessUnits) {
+      double h = std::max(1.0, std::round(thicknessUnits * k));
+      p.fillRect(QRectF(0, std::round(topBelowBaseline), line.width, h), colour);
+    };
+    if (f.underline) bar(fc.underlineOffsetUnits() * k, fc.underlineThicknessUnits());
+    if (f.strikeOut) bar(-(fc.strikeoutOffsetUnits() * k), fc.strikeoutThicknessUnits());
+  }
+  p.restore();
+}
+
+// ---- pens and brushes ----
+
+QPen QtCanvas::qPen() const {
+  if (pen_.style == PenStyle::Null) return QPen(Qt::NoPen);
+  const int w = std::max(1, pen_.width);
+  QPen q(toQColor(pen_.color));
+  q.setWidth(w);
+  q.setJoinStyle(Qt::RoundJoin);
+  // One-pixel lines stop short of their end point (flat caps); wide pens
+  // have round ends.
+  q.setCapStyle(w > 1 ? Qt::RoundCap : Qt::FlatCap);
+  std::vector<qreal> dashes = dashPixels(pen_.style);
+  if (!dashes.empty()) {
+    // Qt measures dashes in pen widths: divide so they stay in pixels.
+    QList<qreal> pattern;
+    for (qreal d : dashes) pattern.push_back(d / w);
+    q.setDashPattern(pattern);
+    q.setCapStyle(Qt::FlatCap);
+  }
+  return q;
+}
+
+QBrush QtCanvas::qBrush() const {
+  switch (brush_.style) {
+    case BrushStyle::Clear:
+      return QBrush(Qt::NoBrush);
+    case BrushStyle::Hatched: {
+      static constexpr Qt::BrushStyle kHatch[] = {Qt::HorPattern,   Qt::VerPattern,   Qt::FDiagPattern,
+                                                  Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
+      int h = std::clamp(int(brush_.hatch), 0, 5);
+      return QBrush(toQColor(brush_.color), kHatch[h]);
+    }
+    case BrushStyle::Pattern:
+      if (brush_.pattern && !brush_.pattern->empty()) return QBrush(toQImage(*brush_.pattern).copy());
+      return QBrush(Qt::NoBrush);
+    case BrushStyle::Solid:
+      break;
+  }
+  return QBrush(toQColor(brush_.color));
+}
+
+QRectF QtCanvas::outlineBox(int l, int t, int r, int b) const {
+  // The outline runs through the centres of the outermost pixels; an
+  // inside-frame pen keeps all of its width within the box.
+  double inset = 0;
+  if (pen_.style == PenStyle::InsideFrame) inset = (std::max(1, pen_.width) - 1) / 2.0;
+  return QRectF(centre(l + inset, t + inset), centre(r - 1 - inset, b - 1 - inset));
+}
+
+void QtCanvas::strokePath(const QPainterPath& path) {
+  if (pen_.style == PenStyle::Null) return;
+  painter_->strokePath(path, qPen());
+}
+
+void QtCanvas::fillAndStroke(const QPainterPath& outline, const QPainterPath& fillOnly) {
+  QBrush brush = qBrush();
+  bool stroked = pen_.style != PenStyle::Null;
+  if (brush.style() != Qt::NoBrush) painter_->fillPath(stroked ? outline : fillOnly, brush);
+  if (stroked) painter_->strokePath(outline, qPen());
+}
+
+// ---- lines ----
+
+void QtCanvas::lineTo(int x, int y) {
+  if (painter_ && pen_.style != PenStyle::Null && (x != pos_.x || y != pos_.y)) {
+    QPainterPath path(centre(pos_.x, pos_.y));
+    path.lineTo(centre(x, y));
+    strokePath(path);
+  }
+  pos_ = {x, y};
+}
+
+void QtCanvas::polyline(const std::vector<Point>& pts) {
+  if (!painter_ || pts.size() < 2) return;
+  QPainterPath path(centre(pts[0].x, pts[0].y));
+  for (size_t i = 1; i < pts.size(); ++i) path.lineTo(centre(pts[i].x, pts[i].y));
+  strokePath(path);
+}
+
+void QtCanvas::polygon(const std::vector<Point>& pts) {
+  if (!painter_ || pts.size() < 2) return;
+  // Vertices are pixel centres: the fill takes the pixels inside and, with
+  // the half-open sampling, leaves out the right and bottom edges that the
+  // outline then covers.
+  QPolygonF outline;
+  for (const Point& pt : pts) outline << centre(pt.x, pt.y);
+  QPainterPath o;
+  o.setFillRule(Qt::OddEvenFill);
+  o.addPolygon(outline);
+  o.closeSubpath();
+  fillAndStroke(o, o);
+}
+
+// ---- boxed shapes ----
+
+void QtCanvas::rectangle(int l, int t, int r, int b) {
+  if (!painter_) return;
+  normalise(l, t, r, b);
+  if (r == l || b == t) return;
+  QPainterPath o, f;
+  o.addRect(outlineBox(l, t, r, b));
+  f.addRect(cells(l, t, r, b));
+  fillAndStroke(o, f);
+}
+
+void QtCanvas::roundRect(int l, int t, int r, int b, int ew, int eh) {
+  if (!painter_) return;
+  normalise(l, t, r, b);
+  if (r == l || b == t) return;
+  QPainterPath o, f;
+  o.addRoundedRect(outlineBox(l, t, r, b), std::abs(ew) / 2.0, std::abs(eh) / 2.0);
+  f.addRoundedRect(cells(l, t, r, b), std::abs(ew) / 2.0, std::abs(eh) / 2.0);
+  fillAndStroke(o, f);
+}
+
+void QtCanvas::ellipse(int l, int t, int r, int b) {
+  if (!painter_) return;
+  normalise(l, t, r, b);
+  if (r == l || b == t) return;
+  QPainterPath o, f;
+  o.addEllipse(outlineBox(l, t, r, b));
+  f.addEllipse(cells(l, t, r, b));
+  fillAndStroke(o, f);
+}
+
+// kind: 0 arc, 1 pie, 2 chord.
+void QtCanvas::arcPath(QPainterPath& path, int kind, int l, int t, int r, int b, int x1, int y1, int x2,
+                       int y2) const {
+  QRectF box = outlineBox(l, t, r, b);
+  QPointF c = box.center();
+  double a = std::max(box.width() / 2, 0.5), e = std::max(box.height() / 2, 0.5);
+  // Qt's angles are parametric on the ellipse: the angle of a radial point
+  // is that of its direction in coordinates normalised by the axes.
+  auto angle = [&](int x, int y) {
+    QPointF d = centre(x, y) - c;
+    return std::atan2(-d.y() / e, d.x() / a) * 180 / std::numbers::pi;
+  };
+  double start = angle(x1, y1);
+  double span = angle(x2, y2) - start;
+  while (span <= 1e-9) span += 360;  // equal points: the whole ellipse
+  if (kind == 1) {
+    path.moveTo(c);
+    path.arcTo(box, start, span);
+    path.closeSubpath();
+  } else {
+    path.arcMoveTo(box, start);
+    path.arcTo(box, start, span);
+    if (kind == 2) path.closeSubpath();
+  }
+}
+
+void QtCanvas::arc(int l, int t, int r, int b, int x1, int y1, int x2, int y2) {
+  if (!painter_) return;
+  normalise(l, t, r, b);
+  if (r == l || b == t) return;
+  QPainterPath path;
+  arcPath(path, 0, l, t, r, b, x1, y1, x2, y2);
+  strokePath(path);
+}
+
+void QtCanvas::pie(int l, int t, int r, int b, int x1, int y1, int x2, int y2) {
+  if (!painter_) return;
+  normalise(l, t, r, b);
+  if (r == l || b == t) return;
+  QPainterPath path;
+  arcPath(path, 1, l, t, r, b, x1, y1, x2, y2);
+  fillAndStroke(path, path);
+}
+
+void QtCanvas::chord(int l, int t, int r, int b, int x1, int y1, int x2, int y2) {
+  if (!painter_) return;
+  normalise(l, t, r, b);
+  if (r == l || b == t) return;
+  QPainterPath path;
+  arcPath(path, 2, l, t, r, b, x1, y1, x2, y2);
+  fillAndStroke(path, path);
+}
+
+// ---- fills and clipping ----
+
+void QtCanvas::fillRect(int l, int t, int r, int b, Color c) {
+  if (!painter_) return;
+  normalise(l, t, r, b);
+  if (r == l || b == t) return;
+  painter_->fillRect(QRect(l, t, r - l, b - t), toQColor(c));
+}
+
+void QtCanvas::fillRegion(const Region& r, Color c) {
+  if (!painter_) return;
+  QColor colour = toQColor(c);
+  for (const QRect& rect : toQRegion(r)) painter_->fillRect(rect, colour);
+}
+
+void QtCanvas::setClip(const std::optional<Region>& r) {
+  Canvas::setClip(r);
+  if (!painter_) return;
+  if (r) painter_->setClipRegion(toQRegion(*r));
+  else painter_->setClipping(false);
+}
+
+QRegion QtCanvas::toQRegion(const Region& region) {
+  struct Walk {
+    static QRegion of(const Region::Node& n) {
+      int l = n.left, t = n.top, r = n.right, b = n.bottom;
+      normalise(l, t, r, b);
+      QRect box(l, t, r - l, b - t);
+      switch (n.shape) {
+        case Region::Shape::Empty:
+          return {};
+        case Region::Shape::Rect:
+          return QRegion(box);
+        case Region::Shape::Ellipse:
+          return box.isEmpty() ? QRegion() : QRegion(box, QRegion::Ellipse);
+        case Region::Shape::RoundRect: {
+          if (box.isEmpty()) return {};
+          QPainterPath path;
+          path.addRoundedRect(QRectF(box), std::abs(n.ellipseW) / 2.0, std::abs(n.ellipseH) / 2.0);
+          return QRegion(path.toFillPolygon().toPolygon());
+        }
+        case Region::Shape::Polygon: {
+          QPolygon poly;
+          for (const RegionPoint& p : n.points) poly << QPoint(p.x, p.y);
+          return QRegion(poly, Qt::OddEvenFill);
+        }
+        case Region::Shape::Combined: {
+          QRegion a = n.a ? of(*n.a) : QRegion(), b = n.b ? of(*n.b) : QRegion();
+          switch (n.op) {
+            case Region::Op::And: return a.intersected(b);
+            case Region::Op::Diff: return a.subtracted(b);
+            case Region::Op::Xor: return a.xored(b);
+            case Region::Op::Or: return a.united(b);
+          }
+          return a;
+        }
+      }
+      return {};
+    }
+  };
+  return Walk::of(region.node());
+}
+
+// ---- bitmaps ----
+
+QImage QtCanvas::toQImage(const Bitmap& b, std::optional<Color> transparent) {
+  if (b.empty()) return {};
+  QImage wrapped(b.data(), b.width(), b.height(), b.stride(), QImage::Format_BGR888);
+  if (!transparent) return wrapped;
+  QImage img = wrapped.convertToFormat(QImage::Format_ARGB32);
+  const QRgb key = qRgb(redOf(*transparent), greenOf(*transparent), blueOf(*transparent));
+  for (int y = 0; y < img.height(); ++y) {
+    QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+    for (int x = 0; x < img.width(); ++x)
+      if ((row[x] & 0xFFFFFF) == (key & 0xFFFFFF)) row[x] = 0;
+  }
+  return img;
+}
+
+void QtCanvas::drawBitmap(int x, int y, const Bitmap& b, std::optional<Color> transparent) {
+  if (!painter_ || b.empty()) return;
+  painter_->drawImage(QPoint(x, y), toQImage(b, transparent));
+}
+
+void QtCanvas::stretchBitmap(const Bitmap& b, int l, int t, int r, int bm, std::optional<Color> transparent) {
+  if (!painter_ || b.empty() || r == l || bm == t) return;
+  QImage img = toQImage(b, transparent);
+  // Reversed extents mirror the image.
+  bool flipX = r < l, flipY = bm < t;
+  if (flipX || flipY) img = img.mirrored(flipX, flipY);
+  normalise(l, t, r, bm);
+  painter_->save();
+  painter_->setRenderHint(QPainter::SmoothPixmapTransform, true);
+  painter_->drawImage(QRect(l, t, r - l, bm - t), img);
+  painter_->restore();
+}
+
+std::unique_ptr<Canvas> QtCanvas::createBitmapCanvas(Bitmap& target) { return onBitmap(target, dpiX_, dpiY_); }
+
+}  // namespace vel

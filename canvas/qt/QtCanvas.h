@@ -1,0 +1,120 @@
+// The drawing surface over a QPainter: the viewer's page image, PNG output,
+// PDF and printer devices, off-screen bitmaps, and a measure-only surface.
+//
+// It reproduces the classic device-context behaviour the layout expects:
+// text placed by the top-left of its cell with a transparent background,
+// crisp (aliased) lines and shapes whose right and bottom edges are
+// excluded, wide pens with round ends, dash patterns in device pixels that do
+// not grow with the pen, arcs from radial points, pixel clip regions.
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
+#include <memory>
+#include <vector>
+
+#include "canvas/Canvas.h"
+#include "canvas/qt/QtFonts.h"
+
+class QPaintDevice;
+
+namespace vel {
+
+class QtCanvas final : public Canvas {
+ public:
+  // Paints on a device (a QImage, QPdfWriter, QPrinter, widget) at the
+  // device's own resolution, or at the given one. Pages of a paged device
+  // follow with the device's newPage() while the surface lives.
+  explicit QtCanvas(QPaintDevice& device);
+  QtCanvas(QPaintDevice& device, double dpiX, double dpiY);
+  // Paints through a painter that the caller has begun (and will end). The
+  // surface sets the painter's render hints (aliased shapes, smooth text)
+  // and its clip when a clip is selected.
+  QtCanvas(QPainter& painter, double dpiX, double dpiY);
+  ~QtCanvas() override;
+  QtCanvas(const QtCanvas&) = delete;
+  QtCanvas& operator=(const QtCanvas&) = delete;
+
+  // A surface that measures and draws nothing.
+  static std::unique_ptr<QtCanvas> measureOnly(double dpi = 96);
+  // Paints into the bitmap's own memory.
+  static std::unique_ptr<QtCanvas> onBitmap(Bitmap& target, double dpiX = 96, double dpiY = 96);
+
+  // Ends painting now (a QPdfWriter writes its file when painting ends).
+  // Later drawing calls do nothing.
+  void finish();
+  // The painter in use; null on a measure-only or finished surface.
+  QPainter* painter() { return painter_; }
+
+  const FaceMetrics& face(const Font& f) override;
+  bool drawsPixels() const override { return painter_ != nullptr; }
+  double dpiX() const override { return dpiX_; }
+  double dpiY() const override { return dpiY_; }
+
+  void textOut(const Font& f, int x, int y, std::string_view cp932) override;
+  void lineTo(int x, int y) override;
+  void polyline(const std::vector<Point>& pts) override;
+  void polygon(const std::vector<Point>& pts) override;
+  void rectangle(int left, int top, int right, int bottom) override;
+  void roundRect(int left, int top, int right, int bottom, int ellipseW, int ellipseH) override;
+  void ellipse(int left, int top, int right, int bottom) override;
+  void arc(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) override;
+  void pie(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) override;
+  void chord(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2) override;
+  void fillRect(int left, int top, int right, int bottom, Color c) override;
+  void fillRegion(const Region& r, Color c) override;
+  void setClip(const std::optional<Region>& r) override;
+  void drawBitmap(int x, int y, const Bitmap& b, std::optional<Color> transparent = std::nullopt) override;
+  void stretchBitmap(const Bitmap& b, int left, int top, int right, int bottom,
+                     std::optional<Color> transparent = std::nullopt) override;
+  std::unique_ptr<Canvas> createBitmapCanvas(Bitmap& target) override;
+
+  // What textOut draws for a string: glyph indexes and their pen positions
+  // along the baseline in device pixels (each glyph at its own advance, no
+  // kerning, no shaping), and the pen position after the last glyph.
+  struct GlyphLine {
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    std::vector<double> advances;
+    std::vector<bool> turned;  // full-width glyphs of a vertical ("@") face
+    double width = 0;
+  };
+  GlyphLine glyphLine(const Font& f, std::string_view cp932);
+
+  // The pixel region of a clip description (right and bottom edges of its
+  // shapes excluded).
+  static QRegion toQRegion(const Region& r);
+  // The image a bitmap is drawn as: its memory wrapped without a copy, or
+  // a copy with the transparent colour's pixels made transparent.
+  static QImage toQImage(const Bitmap& b, std::optional<Color> transparent = std::nullopt);
+
+ private:
+  struct MeasureOnlyTag {};
+  QtCanvas(MeasureOnlyTag, double dpi);
+  QtCanvas(QImage image, double dpiX, double dpiY);
+
+  void begin(QPaintDevice& device);
+  void prepare();
+  // Fills with the brush and strokes with the pen a shape given in pixel
+  // centre coordinates; the fill alone (no pen) covers whole pixels.
+  void fillAndStroke(const QPainterPath& outline, const QPainterPath& fillOnly);
+  void strokePath(const QPainterPath& path);
+  QPen qPen() const;
+  QBrush qBrush() const;
+  // Shape outline for a box whose right/bottom edges are excluded; inset
+  // for inside-frame pens.
+  QRectF outlineBox(int left, int top, int right, int bottom) const;
+  void arcPath(QPainterPath& path, int kind, int left, int top, int right, int bottom, int x1, int y1, int x2,
+               int y2) const;
+
+  QImage image_;                       // owned target (bitmaps)
+  std::unique_ptr<QPainter> owned_;    // painter begun by this canvas
+  QPainter* painter_ = nullptr;
+  double dpiX_ = 96, dpiY_ = 96;
+
+  Font lastFont_;
+  const QtFace* lastFace_ = nullptr;
+};
+
+}  // namespace vel
