@@ -1,0 +1,117 @@
+// The Japanese line-breaking rules on the real proportional font: a long
+// paragraph full of prohibited characters, typeset at many widths, never
+// starts a line with a line-head character nor ends one with a line-end
+// character, and loses or duplicates nothing.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "TestSupport.h"
+#include "canvas/Cp932.h"
+#include "canvas/qt/QtCanvas.h"
+#include "layout/Fonts.h"
+#include "layout/WordLine.h"
+#include "layout/state/Passes.h"
+
+using namespace vel;
+
+namespace {
+
+// Characters as CP932 strings, by role.
+std::vector<std::string> chars(const char* utf8) {
+  std::vector<std::string> out;
+  std::string s = veltest::sj(utf8);
+  for (size_t i = 0; i < s.size(); i += 2) out.push_back(s.substr(i, 2));
+  return out;
+}
+
+std::string paragraph(unsigned seed, size_t n) {
+  static const auto plain = chars("あいうえおかきくけこ日本語文章組版規則漢字仮名");
+  static const auto head = chars("。、」）");
+  static const auto tail = chars("「（");
+  std::mt19937 rng(seed);
+  std::string out;
+  int headRun = 0, tailRun = 0;
+  for (size_t i = 0; i < n; ++i) {
+    unsigned r = rng() % 10;
+    if (r < 2 && headRun < 2 && i > 0) {
+      out += head[rng() % head.size()];
+      ++headRun;
+      tailRun = 0;
+    } else if (r == 2 && tailRun < 2) {
+      out += tail[rng() % tail.size()];
+      ++tailRun;
+      headRun = 0;
+    } else {
+      out += plain[rng() % plain.size()];
+      headRun = tailRun = 0;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(Kinsoku, RealFontManyWidths) {
+  auto canvas = QtCanvas::measureOnly(96);
+  Settings settings = Settings::defaults();
+  for (unsigned seed = 1; seed <= 3; ++seed) {
+    const std::string text = paragraph(seed, 600);
+    for (int chars = 5; chars <= 40; chars += 3) {
+      MemoHost host;
+      State st;
+      st.canvas = canvas.get();
+      st.host = &host;
+      st.settings = &settings;
+      st.font.size = st.font.baseSize = 21000;
+      st.font.base = BaseFont(st);
+      SetFont(st, st.font.base, 2);
+      st.geo.columnWidth = chars * 2916;
+      st.geo.columnHeight = 100000000;
+      st.geo.columnsPerPage = st.geo.columnsPerSheet = 1;
+      st.sourceLines = {text};
+      ASSERT_GE(MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList), 0);
+
+      std::string joined;
+      int first = 0;
+      for (size_t l = 0; l < st.lineList.size(); ++l) {
+        const LineInfo& line = st.lineList[l];
+        std::string lt;
+        for (int w = first; w <= line.lastWord; ++w)
+          if (st.wordList[w].kind == 0) lt += st.wordTextList[w];
+        first = line.lastWord + 1;
+        ASSERT_FALSE(lt.empty()) << "empty line " << l;
+        if (l > 0)
+          EXPECT_FALSE(InCharSet(settings.xHead, charCodeAt(lt, 0)))
+              << "seed " << seed << " width " << chars << " line " << l << " starts with " << cp932ToUtf8(lt.substr(0, 2));
+        if (l + 1 < st.lineList.size())  // the text itself may end with an opening bracket
+          EXPECT_FALSE(InCharSet(settings.xTail, charCodeAt(lt, lt.size() - 2)))
+            << "seed " << seed << " width " << chars << " line " << l << " ends with " << cp932ToUtf8(lt.substr(lt.size() - 2));
+        EXPECT_LE(line.width, line.lineWidth) << "seed " << seed << " width " << chars << " line " << l;
+        joined += lt;
+      }
+      ASSERT_EQ(joined, text) << "seed " << seed << " width " << chars;
+    }
+  }
+}
+
+TEST(Kinsoku, FullStopAndBracketMoveWithThePrecedingCharacter) {
+  auto canvas = QtCanvas::measureOnly(96);
+  Settings settings = Settings::defaults();
+  MemoHost host;
+  State st;
+  st.canvas = canvas.get();
+  st.host = &host;
+  st.settings = &settings;
+  st.font.size = st.font.baseSize = 21000;
+  st.font.base = BaseFont(st);
+  SetFont(st, st.font.base, 2);
+  // Exactly as wide as "あいうえ": "。」" overflows and takes "え" along.
+  st.geo.columnWidth = canvas->textWidth(st.font.current, veltest::sj("あいうえ"));
+  st.geo.columnHeight = 100000000;
+  st.geo.columnsPerPage = st.geo.columnsPerSheet = 1;
+  st.sourceLines = {veltest::sj("あいうえ。」か")};
+  ASSERT_GE(MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList), 0);
+  ASSERT_EQ(st.lineList.size(), 2u);
+  EXPECT_EQ(st.lineList[0].lastWord, 2);  // あいう | え。」か
+}
