@@ -76,12 +76,10 @@ bool InCharSet(std::string_view set, uint16_t code) {
 
 void SetWordInfo(std::vector<WordInfo>& words, int width, int pos, int line, int valueA, int valueB, int subType,
                  int value, int kind, int depth, int height) {
-  if (words.size() == words.capacity()) words.reserve(words.size() + 10000);
   words.push_back(WordInfo{width, height, depth, kind, subType, value, valueA, valueB, line, pos});
 }
 
 void InsertWordInfo(std::vector<WordInfo>& words, int index, const WordInfo& w) {
-  if (words.size() == words.capacity()) words.reserve(words.size() + 10000);
   words.insert(words.begin() + index, w);
 }
 
@@ -316,7 +314,6 @@ int SetLineLWHOHKCS(State& st, int lastWord, int width, bool mainText, std::vect
   SetLengthList(st, "leftindentremainder", std::max(0, L.leftIndentRemainder));
   SetLengthList(st, "rightindentremainder", std::max(0, L.rightIndentRemainder));
 
-  if (lines.size() == lines.capacity()) lines.reserve(lines.size() + 1000);
   lines.push_back(LineInfo{lastWord, height, width, ascent, kind, count, skip, offset, L.lineWidth});
 
   // The width for the next line.

@@ -321,6 +321,9 @@ int Builder::scanCommand() {
   ctx.mainText = main_;
   std::string wordText;
   st_.errorName.clear();
+  // hpos and linewidth are published for expressions only when a command
+  // may read them, not after every word.
+  PublishLineState(st_);
   int r = SetCommand(st_, num, arg, brace, wordText, ctx);
   if (r < 0) return fail(r, st_.errorName.empty() ? name : st_.errorName, line);
 
@@ -345,6 +348,10 @@ int Builder::scanCommand() {
   li_ = next.line;
   pos_ = static_cast<size_t>(next.col - 1);
   const CommandResult& o = st_.cmd.out;
+  if (o.kind == cmd::Float) {
+    int placed = PlaceFloat(st_, o.value, o.subType, main_);
+    if (placed < 0) return fail(placed, name, line);
+  }
   WordInfo w{o.width, o.height, o.depth, o.kind, o.subType, o.value, o.valueA, o.valueB, line, p};
   int k = o.kind;
   LineState& L = st_.line;
@@ -473,7 +480,6 @@ int Builder::afterAppend(int index) {
     return 0;
   }
   takeWord(w);
-  PublishLineState(st_);
   if (st_.line.hpos > st_.line.lineWidth) return overflow(index);
   return 0;
 }
@@ -822,7 +828,6 @@ void Builder::startLineFrom(int first) {
     if (x.kind < 100 || x.kind == cmd::Item) takeWord(x);
   }
   ChangeIndent(st_);
-  PublishLineState(st_);
 }
 
 // Closes the line ending at `last`; the next line starts after it.
@@ -872,6 +877,7 @@ int Builder::closeLine(int last, int kind, int skip, int* newStart) {
     return kRescan;
   }
   if (r < 1 && lines_.size() >= 2) DecreasePageInfoCounter(st_, first);
+  if (main_) st_.col.footnotesOnLine = 0;
   lineStart_ = last + 1;
   if (newStart) *newStart = lineStart_;
   L.hpos = L.lineHeight = L.lineDepth = L.wordCount = 0;
