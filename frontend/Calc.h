@@ -20,6 +20,7 @@ void DefLength(State& st, std::string_view arg);
 void SetCounter(State& st, std::string_view arg);
 Color GetColor(State& st, std::string_view text);
 Color HexToInt(std::string_view digits);
+// Decides between a length and a value condition and tests it.
 bool ConditionIsTrue(State& st, std::string_view cond);
 bool ValueConditionIsTrue(State& st, std::string_view cond);
 bool LengthConditionIsTrue(State& st, std::string_view cond);
@@ -30,5 +31,15 @@ constexpr size_t kEncodedLengthSize = 6;
 std::string EncodeLength(int v);
 // The length encoded at s[pos] (s[pos] is the backslash); false when there is none.
 bool DecodeLength(std::string_view s, size_t pos, int& v);
+
+// Length variables as UnitToPix and ConditionIsTrue look them up (names
+// without the backslash).
+enum class BoxSize { NotABoxName, NoBox, Found };
+// "boxwidthX", "boxheightX" (X in A-Z): the width, or height plus depth,
+// of the box stored under X.
+BoxSize BoxSizeOf(const State& st, std::string_view name, int& v);
+// LengthList, then UserLengthList; a name of up to four characters is
+// then padded with 'Z' to five and both are searched again.
+bool FindLength(const State& st, std::string_view name, int& v);
 
 }  // namespace vel

@@ -1,5 +1,7 @@
 #include "frontend/Values.h"
 
+#include <algorithm>
+
 namespace vel {
 
 void SetValueList(State& st, std::string_view name, double v) { st.val.valueList.Set(name, v); }
@@ -37,6 +39,10 @@ int RestoreLengthList(State& st) {
   st.val.lengthRestoredList.push_back(st.val.userLengthList);
   return static_cast<int>(st.val.lengthRestoredList.size()) - 1;
 }
+
+void ClearValueInfoList(State& st) { st.val.valueInfoList.clear(); }
+
+void ClearLengthSaveInfoList(std::vector<LengthNameList>& list) { list.clear(); }
 
 std::string PaddedLengthName(std::string_view name) {
   std::string n(name);

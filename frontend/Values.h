@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "layout/state/State.h"
 
@@ -22,6 +23,10 @@ void SaveLengthList(State& st);
 // index in LengthRestoredList; with nothing saved, the lengths stay and -1
 // is returned.
 int RestoreLengthList(State& st);
+void ClearValueInfoList(State& st);
+// Frees every saved copy in the stack or list (LengthSaveInfoList,
+// LengthRestoredList).
+void ClearLengthSaveInfoList(std::vector<LengthNameList>& list);
 
 // A user length name as stored: without the backslash, padded with 'Z' to
 // five characters.

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "canvas/Canvas.h"
@@ -30,6 +31,7 @@ class PointArray {
 
 struct GraphPoints {
   int count = 0;
+  int countX = 0, countY = 0, countZ = 0;  // fill counts of the three arrays
   std::array<double, 1000> x{}, y{}, z{};
 };
 
@@ -37,9 +39,36 @@ struct FigureState {
   std::array<double, 100> constants{};  // a0..a99
   std::array<double, 100> params{};     // #0..#99
   GraphPoints graph;
-  int dimen = 2;
-  double rotY = 0, rotZ = 0;
+  int dimen = 2;              // figDimension
+  double rotY = 0, rotZ = 0;  // figRotY, figRotZ (radians)
   PointArray points;
+
+  // Indexes into the point array for closed areas and polylines (-1: empty).
+  bool closeMode = false;
+  int closeLast = -1;
+  bool polylineMode = false;
+  int polylineLast = -1;
+
+  // The figure box (layout units) and its user coordinates.
+  int originX = 0, originY = 0;
+  int width = 0, height = 0;
+  int ascent = 0;  // above the text baseline; the depth is height - ascent
+  double scaleX = 1, scaleY = 1;  // layout units per user unit
+  double baseUnit = 1;
+  double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+
+  int penStyle = 0;
+  int brushKind = 0;
+  bool brushNone = true;
+  int hatchSpacing = 787;  // 1 mm
+  int hatchWidth = 78;     // 0.1 mm
+  int textClip = 0;
+  double textMarginX = 20000 * 0.6 / 25.4;  // 0.6 mm
+  double textMarginY = 20000 * 0.2 / 25.4;  // 0.2 mm
+  int closeModeSide = 0;
+
+  // Named points A-Z, a-z: coordinate texts joined by commas.
+  std::array<std::string, 52> namedPoints;
 };
 
 }  // namespace vel

@@ -33,6 +33,7 @@ struct FontState {
   int alnumFontMode = 0;          // 0: Latin letters and digits in the roman face
   bool velFontInstalled = true;   // the roman face is "velr10" rather than "cmr10"
   int tateMode = 0;               // vertical writing: "@" faces
+  bool verticalFace = false;      // the current face is the "@" (vertical) form of current.name
   int textRotationDeg = 0;        // rotated text inside figures
   double textRotationRad = 0;
   Font savedTextFont;             // the text font kept while math is set

@@ -1,0 +1,48 @@
+// One typesetting state for every fuzz input: the pass defaults on the
+// fixed-metrics canvas, with lengths, values, a stored box and graph
+// points for expressions to read. Inputs only change flags and scratch
+// fields, which each run resets.
+#pragma once
+
+#include <cmath>
+#include <cstdlib>
+
+#include "canvas/FakeCanvas.h"
+#include "frontend/Calc.h"
+#include "frontend/Values.h"
+#include "layout/Fonts.h"
+
+namespace fuzz {
+
+inline vel::State& SharedState() {
+  static vel::FakeCanvas canvas;
+  static vel::State* st = [] {
+    auto* s = new vel::State;
+    s->canvas = &canvas;
+    s->font.size = s->font.baseSize = 21000;
+    s->font.base = vel::BaseFont(*s);
+    vel::SetFont(*s, s->font.base, 2);
+    vel::SetValueList(*s, "inmath", 0);
+    vel::SetValueList(*s, "itemlebel", 2);
+    vel::SetLengthList(*s, "linewidth", 120000);
+    vel::SetLengthList(*s, "hpos", 3000);
+    vel::SetLengthList(*s, "neg", -4000);
+    vel::DefLength(*s, "\\ab");
+    s->boxList.push_back({1000, 700, 300, "", false});
+    s->box.boxLetterIndex[0] = 0;
+    s->fig.graph.count = 3;
+    for (int i = 0; i < 1000; ++i) s->fig.graph.x[i] = i;
+    s->val.counters[1] = 5;
+    s->val.registers[0] = 2.5;
+    s->fig.constants[1] = 1.5;
+    return s;
+  }();
+  return *st;
+}
+
+// A check that must hold for every input: aborts so that libFuzzer keeps it.
+inline void Require(bool ok) {
+  if (!ok) std::abort();
+}
+
+}  // namespace fuzz
