@@ -193,12 +193,17 @@ TextPos LongGetGroup(const Lines& lines, int line, int col, std::string& out) {
   const std::string& first = lines[line];
   if (col < 1 || col > static_cast<int>(first.size()) || first[col - 1] != '{') return {-1, 0};
   int depth = 0;
-  char prevLast = lastSingle(first);  // last byte of the last non-empty line
+  char prevLast = 0;  // last byte of the last non-empty line (found only when the group goes on)
+  bool firstLine = true;
   size_t i = static_cast<size_t>(col);
   for (int k = line; k < static_cast<int>(lines.size()); ++k) {
     const std::string& s = lines[k];
     if (k > line) {
       i = 0;
+      if (firstLine) {
+        prevLast = lastSingle(first);
+        firstLine = false;
+      }
       if (s.empty()) continue;
       char f = s[0];
       bool alnumJoin = (isAsciiLetter(prevLast) || isAsciiDigit(prevLast)) && (isAsciiLetter(f) || isAsciiDigit(f));

@@ -1,0 +1,128 @@
+#include "frontend/Reform.h"
+
+#include "canvas/Cp932.h"
+#include "frontend/Macros.h"
+#include "frontend/MathSpacing.h"
+#include "layout/state/Passes.h"
+
+namespace vel {
+
+void WriteReformItem(State& st, const std::string& item) {
+  if (item.empty()) return;
+  std::string shown = (item[0] == '\\' || isLead(item[0])) ? item : "\\" + item;
+  st.message("** " + shown + SJ("のエラー"));
+}
+
+int DefinitionPass(Lines& lines, MacroList& list, std::string_view word, int& errorLine, std::string& item) {
+  const std::string intro = "\\" + std::string(word) + "\\";
+  int k = 0;
+  size_t i = 0;
+  while (k < static_cast<int>(lines.size())) {
+    const std::string& s = lines[k];
+    if (i >= s.size()) {
+      ++k;
+      i = 0;
+      continue;
+    }
+    if (isLead(s[i])) {
+      i += 2;
+      continue;
+    }
+    if (s[i] != '\\') {
+      ++i;
+      continue;
+    }
+    if (s.compare(i, intro.size(), intro) != 0) {
+      // A backslash and the byte it escapes ("\\def\x" is no definition).
+      i += (i + 1 < s.size() && !isLead(s[i + 1])) ? 2 : 1;
+      continue;
+    }
+    TextPos next = SetMacroNameList(list, lines, k, static_cast<int>(i + intro.size()) + 1);
+    if (next.line < 0) {
+      errorLine = k;
+      item = "\\" + std::string(word);
+      return -1;
+    }
+    k = next.line;
+    i = static_cast<size_t>(next.col - 1);
+  }
+  return 0;
+}
+
+int GroupPass(State& st, Lines& lines, std::string& item) {
+  std::string content;
+  int k = 0;
+  size_t i = 0;
+  while (k < static_cast<int>(lines.size())) {
+    if (i >= lines[k].size()) {
+      ++k;
+      i = 0;
+      continue;
+    }
+    const char c = lines[k][i];
+    if (isLead(c)) {
+      i += 2;
+      continue;
+    }
+    if (c != '\\') {
+      ++i;
+      continue;
+    }
+    TextPos after = LongGetCommandName(st.scan, lines, k, static_cast<int>(i) + 1);
+    const std::string name = st.scan.commandName;
+    if (name != "group" && name != "lengroup" && name != "valgroup") {
+      k = after.line;
+      i = static_cast<size_t>(after.col - 1);
+      continue;
+    }
+    TextPos end{-1, 0};
+    if (st.scan.braceFollows) end = LongGetGroup(lines, after.line, after.col, content);
+    if (end.line < 0) {
+      st.errorLine = k;
+      item = "\\" + name;
+      return -1;
+    }
+    // The closing brace first: the opening one may share its line.
+    lines[end.line].replace(static_cast<size_t>(end.col - 2), 1, "\\" + name + '\x02');
+    const size_t nameEnd = i + 1 + name.size();
+    if (after.line == k && static_cast<size_t>(after.col - 1) == nameEnd) {
+      lines[k][nameEnd] = '\x01';
+    } else {
+      // The brace stood on the next line: the marker must be one name.
+      lines[after.line].erase(static_cast<size_t>(after.col - 1), 1);
+      lines[k].insert(nameEnd, 1, '\x01');
+    }
+    i = nameEnd + 1;  // nested groups are marked too
+  }
+  return 0;
+}
+
+int ReformProc(State& st) {
+  ClearMacroNameList(st.pre.macroNameList);
+  ClearMacroNameList(st.pre.figureFunctionList);
+  Lines& lines = st.sourceLines;
+  std::string item;
+
+  int r = MainPass(st, lines, item);
+  if (r == 0) {
+    st.message(SJ("処理済みカラム数"));
+    r = DefinitionPass(lines, st.pre.macroNameList, "def", st.errorLine, item);
+  }
+  if (r == 0 && !ReplaceMacro(st, lines)) {
+    item = st.errorName;
+    r = -1;
+  }
+  if (r == 0) r = GroupPass(st, lines, item);
+  // The second pass of a document with a table of contents has its
+  // formulas prepared by the first.
+  if (r == 0 && !st.pre.contentsPassDone) r = MathPass(st, lines, item);
+  if (r == 0) r = DefinitionPass(lines, st.pre.figureFunctionList, "velfunc", st.errorLine, item);
+
+  if (r < 0) {
+    WriteReformItem(st, item);
+    if (!item.empty()) st.errorName = item;
+  }
+  return r;
+}
+
+}  // namespace vel
