@@ -31,4 +31,14 @@ int FaceMetrics::textWidth(std::string_view s, double em) const {
   return int(total);
 }
 
+void Canvas::textOutPlaced(const Font& f, int y, const std::vector<PlacedChar>& chars) {
+  for (const PlacedChar& c : chars) {
+    char bytes[2];
+    size_t n = 0;
+    if (c.code > 0xFF) bytes[n++] = static_cast<char>(c.code >> 8);
+    bytes[n++] = static_cast<char>(c.code & 0xFF);
+    textOut(f, c.x, y, std::string_view(bytes, n));
+  }
+}
+
 }  // namespace vel

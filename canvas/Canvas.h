@@ -127,6 +127,15 @@ class Canvas {
   // in the font's colour. Glyphs advance by their own widths.
   virtual void textOut(const Font& f, int x, int y, std::string_view cp932) = 0;
 
+  // Characters of one font whose cells all have their top at y, each at
+  // its own x: the same as one textOut per character (which is what this
+  // default does), in one call that a surface may draw as one run.
+  struct PlacedChar {
+    int x = 0;
+    uint16_t code = 0;  // CP932: byte, or lead<<8|trail
+  };
+  virtual void textOutPlaced(const Font& f, int y, const std::vector<PlacedChar>& chars);
+
   virtual void setPen(const Pen& p) { pen_ = p; }
   const Pen& pen() const { return pen_; }
   virtual void setBrush(const Brush& b) { brush_ = b; }

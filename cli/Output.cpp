@@ -2,38 +2,35 @@
 
 #include <QDir>
 #include <QImage>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
+#include <cstdio>
+#include <optional>
 
-#include "layout/state/Passes.h"
+#include "canvas/qt/QtCanvas.h"
+#include "layout/Fonts.h"
+#include "layout/SheetDrawing.h"
+#include "shell/Printing.h"
 
 namespace vel {
 
-namespace {
-QPageSize paperSize(const State& st) {
-  return QPageSize(QSizeF(st.geo.paperWidthMM, st.geo.paperHeightMM), QPageSize::Millimeter, QString(),
-                   QPageSize::ExactMatch);
-}
-}  // namespace
-
+// The PDF is printed: the same job as the desktop program's print command,
+// on a PDF writer whose printable area is the whole paper.
 bool WritePdf(Engine& engine, const std::string& path, SheetRange range, const std::string& fileName) {
   State* st = engine.state();
   if (!st) return false;
-  QPdfWriter pdf(QString::fromStdString(path));
-  pdf.setTitle(QString::fromStdString("VELDRIS(" + fileName + ")"));
-  pdf.setCreator(QStringLiteral("VELDRIS"));
-  pdf.setResolution(1200);
-  pdf.setPageSize(paperSize(*st));
-  pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-  QPainter painter;
-  if (!painter.begin(&pdf)) return false;
-  for (int sheet = range.first; sheet <= range.last; ++sheet) {
-    if (sheet > range.first) pdf.newPage();
-  }
-  return painter.end();
+  // The job titles the file after the document's own name.
+  const std::string name = st->fileName;
+  st->fileName = fileName;
+  PdfPrintDevice pdf(path, st->geo.paperWidthMM, st->geo.paperHeightMM);
+  PrintRange r;
+  r.first = range.first;
+  r.last = range.last;
+  PrintResult result = PrintSheets(engine, pdf, r);
+  st->fileName = name;
+  return result == PrintResult::Done;
 }
 
+// PNG pages are drawn as the viewer draws them: at dpi x zoom, on white
+// paper the size of the document's paper.
 bool WritePngs(Engine& engine, const std::string& dir, SheetRange range, double dpi, double zoom) {
   State* st = engine.state();
   if (!st) return false;
@@ -41,14 +38,29 @@ bool WritePngs(Engine& engine, const std::string& dir, SheetRange range, double 
   const double k = dpi * zoom / 25.4;
   const int w = static_cast<int>(st->geo.paperWidthMM * k);
   const int h = static_cast<int>(st->geo.paperHeightMM * k);
-  for (int sheet = range.first; sheet <= range.last; ++sheet) {
+  Canvas* const savedCanvas = st->canvas;
+  const DrawState savedDraw = st->draw;
+  const std::optional<Region> savedRegion = st->geo.fullRegion;
+  bool ok = true;
+  for (int sheet = range.first; ok && sheet <= range.last; ++sheet) {
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(Qt::white);
+    img.setDotsPerMeterX(static_cast<int>(dpi * zoom / 0.0254 + 0.5));
+    img.setDotsPerMeterY(static_cast<int>(dpi * zoom / 0.0254 + 0.5));
+    {
+      QtCanvas canvas(static_cast<QPaintDevice&>(img), dpi * zoom, dpi * zoom);
+      SetDrawTarget(*st, DrawTarget{&canvas, dpi, zoom, false});
+      DrawSheet(*st, sheet);
+    }
     char name[32];
     std::snprintf(name, sizeof name, "/sheet-%03d.png", sheet);
-    if (!img.save(QString::fromStdString(dir + name))) return false;
+    ok = img.save(QString::fromStdString(dir + name));
   }
-  return true;
+  st->canvas = savedCanvas;
+  st->draw = savedDraw;
+  st->geo.fullRegion = savedRegion;
+  SetBigNormalHeight(*st, st->font.styleLevel);
+  return ok;
 }
 
 }  // namespace vel

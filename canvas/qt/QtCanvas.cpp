@@ -130,6 +130,31 @@ QtCanvas::GlyphLine QtCanvas::glyphLine(const Font& f, std::string_view s) {
 
 void QtCanvas::textOut(const Font& f, int x, int y, std::string_view s) {
   if (!painter_ || s.empty()) return;
+  drawGlyphLine(f, x, y, glyphLine(f, s));
+}
+
+// One glyph run for the whole set: drawing glyph by glyph costs a painter
+// state change per glyph, which dominates page drawing (and PDF output).
+void QtCanvas::textOutPlaced(const Font& f, int y, const std::vector<PlacedChar>& chars) {
+  if (!painter_ || chars.empty()) return;
+  const QtFace& fc = static_cast<const QtFace&>(face(f));
+  const double k = fc.emOf(f.height) / fc.unitsPerEm();
+  const int x0 = chars.front().x;
+  GlyphLine line;
+  line.glyphs.reserve(qsizetype(chars.size()));
+  line.positions.reserve(qsizetype(chars.size()));
+  for (const PlacedChar& c : chars) {
+    const double adv = fc.advanceUnits(c.code) * k;
+    line.glyphs.push_back(fc.glyphIndex(c.code));
+    line.positions.push_back(QPointF(c.x - x0, 0));
+    line.advances.push_back(adv);
+    line.turned.push_back(fc.file().vertical && c.code > 0xFF);
+    line.width = std::max(line.width, c.x - x0 + adv);
+  }
+  drawGlyphLine(f, x0, y, line);
+}
+
+void QtCanvas::drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line) {
   const QtFace& fc = static_cast<const QtFace&>(face(f));
   const double em = fc.emOf(f.height);
   const QRawFont raw = fc.drawingFont(em);
@@ -137,7 +162,6 @@ void QtCanvas::textOut(const Font& f, int x, int y, std::string_view s) {
   const double k = em / fc.unitsPerEm();
   const TextMetrics tm = fc.metrics(em);
   const FaceFile& file = fc.file();
-  const GlyphLine line = glyphLine(f, s);
 
   QPainter& p = *painter_;
   p.save();

@@ -53,6 +53,7 @@ class QtCanvas final : public Canvas {
   double dpiY() const override { return dpiY_; }
 
   void textOut(const Font& f, int x, int y, std::string_view cp932) override;
+  void textOutPlaced(const Font& f, int y, const std::vector<PlacedChar>& chars) override;
   void lineTo(int x, int y) override;
   void polyline(const std::vector<Point>& pts) override;
   void polygon(const std::vector<Point>& pts) override;
@@ -95,6 +96,9 @@ class QtCanvas final : public Canvas {
   QtCanvas(QImage image, double dpiX, double dpiY);
 
   void begin(QPaintDevice& device);
+  // Draws the glyphs of a line (positions relative to x) with the cell's
+  // top-left at (x, y).
+  void drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line);
   void prepare();
   // Fills with the brush and strokes with the pen a shape given in pixel
   // centre coordinates; the fill alone (no pen) covers whole pixels.

@@ -1,0 +1,203 @@
+#include "shell/Printing.h"
+
+#include <QFile>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <algorithm>
+
+#include "canvas/Cp932.h"
+#include "canvas/qt/QtCanvas.h"
+#include "layout/SheetDrawing.h"
+
+namespace vel {
+
+namespace {
+
+QPageSize paperOf(double widthMM, double heightMM) {
+  return QPageSize(QSizeF(widthMM, heightMM), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+}
+
+}  // namespace
+
+std::string PrintPageText(int sheet) { return "(" + std::to_string(sheet) + SJ("ページ)"); }
+
+const std::string& NothingToPrintText() { return SJ("印刷するデータがありません。"); }
+
+std::string PrintJobTitle(const std::string& fileName) { return "VELDRIS(" + fileName + ")"; }
+
+bool PrintJobRunning(Engine& engine) {
+  State* st = engine.state();
+  return st && st->draw.printing;
+}
+
+PrintResult PrintSheets(Engine& engine, PrintDevice& device, const PrintRange& range, const PrintHooks& hooks) {
+  State* st = engine.state();
+  const int sheets = st ? st->col.sheets : 0;
+  if (!st || sheets <= 0) return PrintResult::NothingToPrint;
+  const int first = std::clamp(range.first, 1, sheets);
+  const int last = std::clamp(range.last, first, sheets);
+
+  // Collated copies repeat the range; otherwise the printer copies each page.
+  int rounds = 1;
+  if (range.collate) {
+    device.setCopies(1);
+    rounds = std::max(1, range.copies);
+  } else {
+    device.setCopies(std::max(1, range.copies));
+  }
+  if (!device.beginDocument(PrintJobTitle(st->fileName))) return PrintResult::Failed;
+
+  PrinterScope printer(*st, device.canvas(), device.resolution(), device.offsetX(), device.offsetY());
+  for (int round = 0; round < rounds; ++round) {
+    if (round > 0 && !device.newPage()) {
+      device.abortDocument();
+      return PrintResult::Failed;
+    }
+    for (int sheet = first; sheet <= last; ++sheet) {
+      // A page that has started is finished; the request is read before
+      // the next one, and not before the last page of the range.
+      if (sheet != last && hooks.cancelRequested && hooks.cancelRequested()) {
+        device.abortDocument();
+        return PrintResult::Cancelled;
+      }
+      if (hooks.pageStarting) hooks.pageStarting(sheet);
+      DrawSheet(*st, sheet);
+      if (sheet != last && !device.newPage()) {
+        device.abortDocument();
+        return PrintResult::Failed;
+      }
+    }
+  }
+  return device.endDocument() ? PrintResult::Done : PrintResult::Failed;
+}
+
+// ---------------------------------------------------------------- QPrinter
+
+QtPrintDevice::QtPrintDevice(QPrinter& printer, double paperWidthMM, double paperHeightMM)
+    : printer_(printer), paperW_(paperWidthMM), paperH_(paperHeightMM) {}
+
+QtPrintDevice::~QtPrintDevice() {
+  canvas_.reset();
+  if (painter_ && painter_->isActive()) painter_->end();
+}
+
+void QtPrintDevice::setCopies(int copies) { printer_.setCopyCount(copies); }
+
+bool QtPrintDevice::beginDocument(const std::string& title) {
+  printer_.setDocName(QString::fromStdString(title));
+  if (printer_.outputFormat() == QPrinter::PdfFormat && paperW_ > 0 && paperH_ > 0)
+    printer_.setPageSize(paperOf(paperW_, paperH_));
+  painter_ = std::make_unique<QPainter>();
+  if (!painter_->begin(&printer_)) {
+    painter_.reset();
+    return false;
+  }
+  const double dpi = printer_.resolution();
+  canvas_ = std::make_unique<QtCanvas>(*painter_, dpi, dpi);
+  return true;
+}
+
+bool QtPrintDevice::newPage() { return printer_.newPage(); }
+
+bool QtPrintDevice::endDocument() {
+  canvas_.reset();
+  return painter_ && painter_->end();
+}
+
+void QtPrintDevice::abortDocument() {
+  printer_.abort();
+  canvas_.reset();
+  if (painter_ && painter_->isActive()) painter_->end();
+}
+
+double QtPrintDevice::resolution() const { return printer_.resolution(); }
+
+// The painter's origin is the corner of the printable area unless the
+// printer was set to the full page.
+int QtPrintDevice::offsetX() const {
+  if (printer_.fullPage()) return 0;
+  return printer_.pageLayout().paintRectPixels(printer_.resolution()).left();
+}
+
+int QtPrintDevice::offsetY() const {
+  if (printer_.fullPage()) return 0;
+  return printer_.pageLayout().paintRectPixels(printer_.resolution()).top();
+}
+
+Canvas& QtPrintDevice::canvas() { return *canvas_; }
+
+// ---------------------------------------------------------------- PDF
+
+PdfPrintDevice::PdfPrintDevice(std::string path, double paperWidthMM, double paperHeightMM, int dpi)
+    : path_(std::move(path)), paperW_(paperWidthMM), paperH_(paperHeightMM), dpi_(dpi) {}
+
+PdfPrintDevice::~PdfPrintDevice() {
+  canvas_.reset();
+  if (painter_ && painter_->isActive()) painter_->end();
+}
+
+bool PdfPrintDevice::beginDocument(const std::string& title) {
+  writer_ = std::make_unique<QPdfWriter>(QString::fromStdString(path_));
+  writer_->setTitle(QString::fromStdString(title));
+  writer_->setCreator(QStringLiteral("VELDRIS"));
+  writer_->setResolution(dpi_);
+  writer_->setPageLayout(QPageLayout(paperOf(paperW_, paperH_), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+  painter_ = std::make_unique<QPainter>();
+  if (!painter_->begin(writer_.get())) {
+    painter_.reset();
+    return false;
+  }
+  canvas_ = std::make_unique<QtCanvas>(*painter_, dpi_, dpi_);
+  return true;
+}
+
+bool PdfPrintDevice::newPage() { return writer_ && writer_->newPage(); }
+
+bool PdfPrintDevice::endDocument() {
+  canvas_.reset();
+  return painter_ && painter_->end();
+}
+
+void PdfPrintDevice::abortDocument() {
+  canvas_.reset();
+  if (painter_ && painter_->isActive()) painter_->end();
+  writer_.reset();
+  QFile::remove(QString::fromStdString(path_));
+}
+
+Canvas& PdfPrintDevice::canvas() { return *canvas_; }
+
+// ---------------------------------------------------------------- recording
+
+bool RecordingPrintDevice::beginDocument(const std::string& title) {
+  events.push_back("begin " + title);
+  canvas_.clearLog();
+  return true;
+}
+
+void RecordingPrintDevice::closePage() {
+  pages.push_back(canvas_.log());
+  canvas_.clearLog();
+}
+
+bool RecordingPrintDevice::newPage() {
+  closePage();
+  events.push_back("newpage");
+  return true;
+}
+
+bool RecordingPrintDevice::endDocument() {
+  closePage();
+  events.push_back("end");
+  return true;
+}
+
+void RecordingPrintDevice::abortDocument() {
+  closePage();
+  events.push_back("abort");
+}
+
+}  // namespace vel
