@@ -67,6 +67,11 @@ class Builder {
   void startLineFrom(int first);
   void takeWord(const WordInfo& w);
   bool lineHasWordsBefore(int index) const { return index > lineStart_; }
+  // A space between Latin words: like removable spacing, it vanishes where
+  // the text breaks, so a justified line neither starts nor ends with one.
+  bool isSpaceWord(int i) const {
+    return words_[static_cast<size_t>(i)].kind == 0 && texts_[static_cast<size_t>(i)] == " ";
+  }
   bool nextVisibleInXHead(const WordInfo& w);
   void closeUnderlinePart(int sm, int last);
 
@@ -91,6 +96,7 @@ class Builder {
   int li_ = 0;
   size_t pos_ = 0;
   bool firstWordSeen_ = false;
+  bool brokeByWidth_ = false;  // the current line began where the text broke by itself
 };
 
 // ---------------------------------------------------------------- scanning
@@ -473,7 +479,7 @@ int Builder::afterAppend(int index) {
     return 0;
   }
   if (k >= 100) return lineEndCommand(index);
-  if (isRemovable(k) && index == lineStart_) {
+  if (index == lineStart_ && (isRemovable(k) || (brokeByWidth_ && isSpaceWord(index)))) {
     w.kind = cmd::Inert;
     w.width = w.height = w.depth = 0;
     texts_[static_cast<size_t>(index)].clear();
@@ -731,6 +737,7 @@ int Builder::overflow(int index) {
       int r = closeLine(last, 0, L.lineSkip);
       if (r != 0) return r;
       startLineFrom(static_cast<int>(words_.size()));
+      brokeByWidth_ = true;
       return 0;
     }
     int breakAt = w;  // first word of the next line
@@ -792,7 +799,7 @@ int Builder::overflow(int index) {
     for (int i = breakAt - 1; i >= lineStart_; --i) {
       WordInfo& x = words_[static_cast<size_t>(i)];
       if (x.kind == cmd::Inert) continue;
-      if (!isRemovable(x.kind)) break;
+      if (!isRemovable(x.kind) && !isSpaceWord(i)) break;
       if (x.width > 0) {
         L.hpos -= x.width;
         --L.wordCount;
@@ -805,6 +812,7 @@ int Builder::overflow(int index) {
     int r = closeLine(breakAt - 1, 0, L.lineSkip, &newStart);
     if (r != 0) return r;
     startLineFrom(newStart);
+    brokeByWidth_ = true;
     w = static_cast<int>(words_.size()) - 1;
   }
   return 0;
@@ -818,7 +826,7 @@ void Builder::startLineFrom(int first) {
   bool leading = true;
   for (int i = first; i < static_cast<int>(words_.size()); ++i) {
     WordInfo& x = words_[static_cast<size_t>(i)];
-    if (leading && isRemovable(x.kind)) {
+    if (leading && (isRemovable(x.kind) || isSpaceWord(i))) {
       x.kind = cmd::Inert;
       x.width = x.height = x.depth = 0;
       texts_[static_cast<size_t>(i)].clear();
@@ -833,6 +841,7 @@ void Builder::startLineFrom(int first) {
 // Closes the line ending at `last`; the next line starts after it.
 int Builder::closeLine(int last, int kind, int skip, int* newStart) {
   LineState& L = st_.line;
+  brokeByWidth_ = false;  // the overflow path sets it again after its own close
   // An underline span open on this line ends here and reopens on the next.
   if (L.underlineOpen && L.underlineStartWord >= lineStart_ && L.underlineStartWord <= last) {
     int sm = L.underlineStartWord;

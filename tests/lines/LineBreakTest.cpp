@@ -121,7 +121,8 @@ TEST(LineBreaking, NeverEmptiesALine) {
 TEST(LineBreaking, WideWordStandsAlone) {
   Typeset t(3);
   t.run("あ abcdefghij い");
-  EXPECT_EQ(t.lines(), (std::vector<std::string>{"あ ", "abcdefghij", " い"}));
+  // The spaces at the breaks vanish.
+  EXPECT_EQ(t.lines(), (std::vector<std::string>{"あ", "abcdefghij", "い"}));
   EXPECT_GT(t.st.lineList[1].width, t.st.lineList[1].lineWidth);
 }
 
@@ -131,6 +132,16 @@ TEST(LineBreaking, SpacingAtALineStartIsRemoved) {
   ASSERT_EQ(t.lines(), (std::vector<std::string>{"あいう", "abc"}));
   EXPECT_EQ(t.st.wordList[3].kind, 50);
   EXPECT_EQ(t.st.wordList[3].width, 0);
+}
+
+TEST(LineBreaking, SpacesVanishAtBreaks) {
+  // "aa bb cc": each pair is one em; the line holds three ems.
+  Typeset t(3);
+  t.run("aa bb cc dd");
+  EXPECT_EQ(t.lines(), (std::vector<std::string>{"aa bb", "cc dd"}));
+  EXPECT_EQ(t.st.lineList[0].width, 2 * kEm + kEm * 5 / 18);  // the inner space stays, the trailing one goes
+  EXPECT_EQ(t.st.lineList[0].count, 3);
+  EXPECT_EQ(t.st.lineList[1].width, 2 * kEm + kEm * 5 / 18);
 }
 
 TEST(LineEnds, KindsAndJustification) {
