@@ -41,11 +41,36 @@ void writeGeometry(QSettings& s, const QString& group, const WindowGeometry& g) 
 }  // namespace
 
 QStringList splitDirList(const QString& text) {
+  // StrTok works on CP932 bytes: every non-ASCII character goes through it
+  // as one stand-in double-byte character (so no byte of a UTF-8 sequence
+  // can pass for a separator or a backslash, and nothing outside CP932 is
+  // lost), and is put back afterwards in the same order.
+  std::string bytes;
+  std::vector<char32_t> wide;
+  for (char32_t u : text.toStdU32String()) {
+    if (u < 0x80) {
+      bytes += static_cast<char>(u);
+    } else {
+      bytes += "\x81\x40";
+      wide.push_back(u);
+    }
+  }
   std::vector<std::string> parts;
-  StrTok(text.toStdString(), ";", parts);
+  StrTok(bytes, ";", parts);
   QStringList out;
-  for (const std::string& p : parts)
-    if (!p.empty()) out << QString::fromStdString(p);
+  size_t next = 0;
+  for (const std::string& p : parts) {
+    std::u32string piece;
+    for (size_t i = 0; i < p.size(); ++i) {
+      if (static_cast<unsigned char>(p[i]) == 0x81 && i + 1 < p.size() && next < wide.size()) {
+        piece += wide[next++];
+        ++i;
+      } else {
+        piece += static_cast<char32_t>(static_cast<unsigned char>(p[i]));
+      }
+    }
+    if (!piece.empty()) out << QString::fromStdU32String(piece);
+  }
   return out;
 }
 
@@ -78,8 +103,8 @@ void AppSettings::load(QSettings& s) {
   if (s.contains("ImageFileDir")) imageFileDirs = splitDirList(s.value("ImageFileDir").toString());
   if (s.contains("XHead")) xHead = s.value("XHead").toString();
   if (s.contains("XTail")) xTail = s.value("XTail").toString();
-  xHead = fromSj(Settings::withoutFirstQuote(toSj(xHead)));
-  xTail = fromSj(Settings::withoutFirstQuote(toSj(xTail)));
+  xHead = withoutFirstQuote(xHead);
+  xTail = withoutFirstQuote(xTail);
   if (s.contains("FirstMessage")) firstMessage = s.value("FirstMessage").toBool();
   // The old spelling wins when present, and is then removed.
   if (s.contains("MaxFileHistorys")) {
@@ -158,7 +183,31 @@ Settings AppSettings::engineSettings(const QString& programInputDir) const {
 }
 
 QSettings* openUserSettings() {
+#ifdef Q_OS_WIN
+  // The values sit directly under the key, the window groups are its subkeys.
+  return new QSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\VDRSYSTEM"), QSettings::NativeFormat);
+#else
   return new QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("VDRSYSTEM"), QStringLiteral("VELDRIS2"));
+#endif
+}
+
+int AppSettings::historySizeFromText(const QString& text) {
+  bool ok = false;
+  int v = text.trimmed().toInt(&ok);
+  return std::clamp(ok ? v : 10, 5, 20);
+}
+
+int AppSettings::refreshIntervalFromText(const QString& text) {
+  bool ok = false;
+  int v = text.trimmed().toInt(&ok);
+  return std::clamp(ok ? v : 2000, 5000, 10000);
+}
+
+QString AppSettings::withoutFirstQuote(const QString& text) {
+  QString s = text;
+  qsizetype q = s.indexOf(QLatin1Char('"'));
+  if (q >= 0) s.remove(q, 1);
+  return s;
 }
 
 }  // namespace vel

@@ -29,7 +29,7 @@ struct AppSettings {
   int maxFileHistories = 10;
   QStringList fileHistory;
   bool doRefresh = false;
-  int refreshInterval = 2000;
+  int refreshInterval = 2000;     // as stored; only the dialog clamps it (5000-10000)
   bool smallCharPrintError = false;
   QString editorName;
   int howToOpenEditor = 1;
@@ -41,8 +41,22 @@ struct AppSettings {
   WindowGeometry mainForm{12, 107, 738, 715, false};
   bool toolBarDisp = true;
   bool yohakuDisp = true;
-  WindowGeometry informationForm;
-  WindowGeometry fileHistoryEditForm;
+  // The designed places of the two windows; a stored value replaces each
+  // field that is present.
+  WindowGeometry informationForm{120, 560, 260, 420, false};
+  WindowGeometry fileHistoryEditForm{160, 200, 360, 520, false};
+
+  // The refresh timer runs only with a usable period: a stored interval of
+  // 0 or less would make a timer fire without pause, so it counts as off.
+  bool refreshTimerOn() const { return doRefresh && refreshInterval > 0; }
+
+  // The environment dialog's rules for its number fields: the history size
+  // (10 when not a number, then 5-20) and the refresh period (2000 when not
+  // a number, then 5000-10000).
+  static int historySizeFromText(const QString& text);
+  static int refreshIntervalFromText(const QString& text);
+  // XHead and XTail lose their first double quote, when read and when set.
+  static QString withoutFirstQuote(const QString& text);
 
   // Defaults, with the program's own data/input folder first among the
   // input folders.

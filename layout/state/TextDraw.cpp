@@ -106,7 +106,7 @@ void AddContents(State& st) {
 RunStatus TextDraw(State& st, int page) {
   // 1. The message window.
   if (st.host) st.host->showMessages();
-  st.message("VELDRIS (" + st.fileName + ")");
+  st.message("VELDRIS (" + utf8ToCp932(st.fileName) + ")");  // file names are UTF-8 on this system
 
   for (;;) {
     // 2-3. A cleared state.
@@ -142,8 +142,11 @@ RunStatus TextDraw(State& st, int page) {
       return RunStatus::Stopped;
     }
 
-    // 11. The last column.
+    // 11. The last column. No text follows it, so the floats that wait may
+    // use the whole of the next column.
     const int lastLine = static_cast<int>(st.lineList.size()) - 1;
+    st.col.textHeight = 0;
+    st.col.textHeightMax = 0;
     SetColumnInfoList(st, lastLine);
 
     // 12. An item list left open: reported with the line where the
@@ -163,6 +166,8 @@ RunStatus TextDraw(State& st, int page) {
       SetColumnInfoList(st, lastLine);
       if (st.col.columnsMade == before) break;
     }
+    // Pages added for the floats receive their backgrounds too.
+    SetPageInfoList(st, true);
 
     // 14. Headers and footers for both parities.
     ShareHeadFoot(st.geo.header);

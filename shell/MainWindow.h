@@ -1,0 +1,213 @@
+// TSDIAppForm: the main window. It owns the typesetting engine, the view
+// state, the settings and the program's other windows; its handlers are
+// named after the menu items they serve.
+#pragma once
+
+#include <QDateTime>
+#include <QFileSystemWatcher>
+#include <QMainWindow>
+#include <QPrinter>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "layout/state/Engine.h"
+#include "shell/AppSettings.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace vel {
+
+class HelpWindow;
+class PageView;
+class QtCanvas;
+class TAboutBox;
+class TAbortPrintForm;
+class TFileHistoryEditForm;
+class TFirstMessageForm;
+class TInformationForm;
+class TKankyoForm;
+class TPageForm;
+
+// Where a window that would spill over the screen is pulled back to: top 10
+// and height screen - 20 when it reaches below, left 50 and width screen -
+// 100 when it reaches to the right.
+WindowGeometry PullBackOntoScreen(WindowGeometry g, QSize screen);
+
+class TSDIAppForm : public QMainWindow, private Host {
+  Q_OBJECT
+ public:
+  struct Options {
+    QString settingsFile;  // an INI file instead of the user's store
+    QString homeDir;       // the folder current at start (default: the current folder)
+    bool firstMessage = true;  // the first-run guide may show
+  };
+  explicit TSDIAppForm(const Options& options);
+  ~TSDIAppForm() override;
+
+  // Start-up opening: the command-line path, else the last file when
+  // AutoOpen is on.
+  void StartupOpen(const QStringList& args);
+
+  // ---- Part of the menus and toolbar ----
+  void OpenItemClick();
+  bool OpenFile(const QString& path);
+  void OpenTorivanDataItemClick();
+  void OpenHistoryItem(int index);
+  void ResetFileHistoryItemClick();
+  void PrintItemClick();
+  void RePaintButtonClick();  // F5
+  void RefreshItemClick();
+  void anybaiItemClick();
+  void SetZoom(double zoom);  // the fixed zoom items
+  void AnyPageItemClick();
+  void FirstPageItemClick();
+  void PrevPageItemClick();
+  void NextPageItemClick();
+  void LastPageItemClick();
+  void KankyoItemClick();
+  void ShowHelpTopic(int topic);
+  void VELDRISNyumonItemClick();
+  void AboutVersionUpItemClick();
+  void MailToZendarSystemItemClick();
+  void SourceFileItemClick();
+  void FontNameNyuryokuItemClick();
+  void About1Click();
+  void Message(const QString& text);
+
+  // ---- View state ----
+  bool documentOpen() const { return documentOpen_; }
+  bool pageShown() const { return pageShown_; }
+  int currentPage() const { return engine_->currentSheet; }
+  int pageCount() const { return engine_->sheets; }
+  double zoom() const { return zoom_; }
+  bool printing() const { return printing_; }
+  QString documentPath() const { return documentPath_; }
+  int typesetRuns() const { return typesetRuns_; }
+  int screenDpi() const { return dpi_; }
+
+  Engine& engine() { return *engine_; }
+  AppSettings& settings() { return settings_; }
+  PageView* view() { return view_; }
+  QLabel* pageNumLabel() { return pageNum_; }
+  QToolBar* toolBar() { return toolBar_; }
+  QTimer* refreshTimer() { return &timer1_; }
+  QTimer* printTimer() { return &timer2_; }
+  QFileSystemWatcher* watcher() { return &watcher_; }
+  QList<QAction*> historyActions() const { return historyItems_; }
+  QAction* action(const QString& objectName) const;
+  TInformationForm* informationForm() { return information_; }
+  TPageForm* pageForm() { return pageForm_; }
+  TKankyoForm* kankyoForm() { return kankyo_; }
+  TFileHistoryEditForm* historyEditForm() { return historyEdit_; }
+  TFirstMessageForm* firstMessageForm() { return firstMessage_; }
+  TAbortPrintForm* abortPrintForm() { return abortPrint_; }
+  TAboutBox* aboutBox() { return about_; }
+  HelpWindow* helpWindow() { return help_; }
+  QPrinter& printer() { return printer_; }
+
+  // Replaceable for tests: message boxes, opening URLs and files, starting
+  // programs. Each returns whether something took the request.
+  std::function<void(const QString&)> messageHook;
+  std::function<bool(const QUrl&)> openUrlHook;
+  std::function<bool(const QString& program, const QStringList& args)> startProgramHook;
+
+  // Writes the settings (FormClose does it when the window closes).
+  void SaveSettings();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
+ private:
+  // Host: the INFORMATION window and the viewer hooks.
+  void showMessages() override;
+  void addLine(const std::string& text) override;
+  void appendAtCaret(const std::string& text) override;
+  void focusMessages() override;
+  void hideMessages() override;
+  void focusMain() override;
+  void clearPage() override;
+  void setCaption(const std::string& text) override;
+  void setPageLabel(const std::string& text) override;
+
+  void createActions();
+  void createMenus();
+  void createToolBar();
+  void FormCreate();
+  void ApplyColors();
+  void ApplyRefreshTimer();
+  void ApplyToolBar();
+  void SetFileHistoryMenu(const QString& path);
+  bool KeyDown(QKeyEvent* e);  // FormKeyDown; true when the key was used
+  void Timer1Timer();
+  void Timer2Timer();
+
+  // A typesetting run of the loaded source; `quiet` runs leave the focus
+  // where it is and show the INFORMATION window only on failure.
+  RunStatus Typeset(int page, bool quiet);
+  // PageDisplay on the viewer: draws sheet n into the page image.
+  void DisplayPage(int sheet);
+  void DisplayRepaint();
+  void ResetDisplay();
+  void SetGamenTopLeftYohaku();
+  int MarginPixels() const;
+  QSize PaperPixels() const;
+  QString TitleBase() const;
+  bool LoadSource(const QString& path, Lines& lines, bool& empty);
+  void StampSource(const QString& path);
+
+  // Re-typesetting when the source file is saved.
+  void UpdateWatcher();
+  void SourceChanged();
+  void SourceSettled();
+
+  Options options_;
+  AppSettings settings_;
+  std::unique_ptr<Canvas> measure_;  // measuring surface of the runs
+  std::unique_ptr<Engine> engine_;
+  QtCanvas* drawing_ = nullptr;      // the surface on the page image while a sheet is drawn
+
+  bool documentOpen_ = false;
+  bool pageShown_ = false;
+  bool printing_ = false;
+  bool quietRun_ = false;
+  bool cancelRequest_ = false;
+  double zoom_ = 1.0;
+  int dpi_ = 96;
+  int typesetRuns_ = 0;
+  QString documentPath_;
+  QDateTime sourceTime_;
+  qint64 sourceSize_ = -1;
+  int printFirst_ = 1, printLast_ = 1;
+
+  PageView* view_ = nullptr;
+  QToolBar* toolBar_ = nullptr;
+  QLabel* pageNum_ = nullptr;
+  QList<QAction*> historyItems_;
+  QAction* historySep1_ = nullptr;
+  QAction* historySep2_ = nullptr;
+  QAction* resetHistoryItem_ = nullptr;
+  QList<QAction*> zoomItems_;
+
+  QTimer timer1_;  // screen refresh
+  QTimer timer2_;  // deferred printing
+  QTimer settle_;  // a saved source settles before it is read
+  QFileSystemWatcher watcher_;
+  QPrinter printer_;
+
+  TAbortPrintForm* abortPrint_ = nullptr;
+  TPageForm* pageForm_ = nullptr;
+  TInformationForm* information_ = nullptr;
+  TFirstMessageForm* firstMessage_ = nullptr;
+  TKankyoForm* kankyo_ = nullptr;
+  TAboutBox* about_ = nullptr;
+  TFileHistoryEditForm* historyEdit_ = nullptr;
+  HelpWindow* help_ = nullptr;
+};
+
+}  // namespace vel
