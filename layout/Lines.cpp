@@ -99,13 +99,6 @@ Justification JustificationOf(const LineInfo& line) {
   return j;
 }
 
-Font AlnumFont(const State& st) {
-  Font f = st.font.current;
-  f.name = st.font.velFontInstalled ? "velr10" : "cmr10";
-  f.charset = kDefaultCharset;
-  return f;
-}
-
 void PublishLineState(State& st) {
   SetLengthList(st, "hpos", st.line.hpos);
   SetLengthList(st, "linewidth", st.line.lineWidth);
@@ -271,6 +264,7 @@ int SetLineLWHOHKCS(State& st, int lastWord, int width, bool mainText, std::vect
         now.erase(now.begin() + from, now.begin() + from + n);
         C.waitingBottomOfColumn.insert(C.waitingBottomOfColumn.begin(), moved.begin(), moved.end());
         C.footnotesInColumn -= n;
+        C.footnotesPending += n;  // the next column counts them as its footnotes
       }
       C.textHeight = C.textHeightMax = height;
       SetColumnInfoList(st, static_cast<int>(lines.size()) - 1);

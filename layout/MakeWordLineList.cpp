@@ -8,6 +8,7 @@
 #include "frontend/Values.h"
 #include "layout/Boxes.h"
 #include "layout/Commands.h"
+#include "layout/Fonts.h"
 #include "layout/WordLine.h"
 #include "layout/state/Passes.h"
 #include "layout/state/Reports.h"
@@ -210,7 +211,7 @@ int Builder::scanNumber() {
   WordInfo w{};
   w.line = li_;
   w.pos = p;
-  w.width = textWidth(st_.font.alnumFontMode == 0 ? AlnumFont(st_) : st_.font.current, text);
+  w.width = textWidth(st_.font.alnumFontMode == 0 ? RomanFont(st_) : st_.font.current, text);
   w.height = st_.font.ascent;
   w.depth = st_.font.descent;
   return addWord(w, std::move(text));
@@ -231,7 +232,7 @@ int Builder::scanLatin() {
   WordInfo w{};
   w.line = li_;
   w.pos = p;
-  w.width = textWidth(st_.font.alnumFontMode == 0 ? AlnumFont(st_) : st_.font.current, text);
+  w.width = textWidth(st_.font.alnumFontMode == 0 ? RomanFont(st_) : st_.font.current, text);
   w.height = st_.font.ascent;
   w.depth = st_.font.descent;
   return addWord(w, std::move(text));

@@ -277,7 +277,7 @@ void Walker::word(const WordInfo& w, int index) {
 void Walker::text(const WordInfo& w, const std::string& t) {
   if (t.empty() || !st_.canvas) return;
   const bool roman = !isLead(t[0]) && UsesRomanFace(st_, static_cast<unsigned char>(t[0]));
-  const Font layoutFont = roman ? AlnumFont(st_) : st_.font.current;
+  const Font layoutFont = roman ? RomanFont(st_) : st_.font.current;
   Font deviceFont = layoutFont;
   deviceFont.height = deviceFontHeight(st_);
   const int top = baseline_ - w.height;

@@ -59,9 +59,6 @@ struct Justification {
 };
 Justification JustificationOf(const LineInfo& line);
 
-// The face Latin letters and digits are measured and drawn in.
-Font AlnumFont(const State& st);
-
 // Publishes the running values of the line being built.
 void PublishLineState(State& st);
 

@@ -29,6 +29,7 @@ namespace vel {
 // Saved by a brace group and by the commands that open one.
 struct GroupVariables {
   Font font;
+  bool verticalFace = false;
   double fontSize = 0;
   int styleLevel = 0;
   int ruleWidth = 0, frameBoxSep = 0, tableRowSep = 0, tableColSep = 0;
@@ -45,6 +46,7 @@ struct GroupVariables {
 // Saved around the contents of a box measured or drawn apart from the text.
 struct BoxVariables {
   Font font;
+  bool verticalFace = false;
   double fontSize = 0;
   int styleLevel = 0;
   int ruleWidth = 0, frameBoxSep = 0, tableRowSep = 0, tableColSep = 0;

@@ -15,6 +15,7 @@ void publishTableSeps(State& st) {
 void SaveGroupVariables(State& st) {
   GroupVariables g;
   g.font = st.font.current;
+  g.verticalFace = st.font.verticalFace;
   g.fontSize = st.font.size;
   g.styleLevel = st.font.styleLevel;
   g.ruleWidth = st.cmd.ruleWidth;
@@ -66,6 +67,7 @@ void RestoreGroupVariables(State& st) {
   st.line.leftIndent = g.leftIndent;
   st.line.rightIndent = g.rightIndent;
   st.font.current = g.font;
+  st.font.verticalFace = g.verticalFace;
   SetBigNormalHeight(st, g.styleLevel);
   GetFontMetric(st);
   SetSkip(st);
@@ -87,6 +89,7 @@ void RestoreGroupVariables(State& st) {
 void SaveBoxVariables(State& st) {
   BoxVariables b;
   b.font = st.font.current;
+  b.verticalFace = st.font.verticalFace;
   b.fontSize = st.font.size;
   b.styleLevel = st.font.styleLevel;
   b.ruleWidth = st.cmd.ruleWidth;
@@ -114,6 +117,7 @@ void RestoreBoxVariables(State& st) {
   st.boxVariablesList.pop_back();
   st.font.size = b.fontSize;
   st.font.current = b.font;
+  st.font.verticalFace = b.verticalFace;
   SetBigNormalHeight(st, b.styleLevel);
   GetFontMetric(st);
   st.cmd.ruleWidth = b.ruleWidth;
