@@ -153,6 +153,23 @@ void lengthList(Json& j, const char* k, const LengthNameList& l) {
   j.close('}');
 }
 
+// Running headers or footers of both parities (0 even, 1 odd pages).
+void headFoot(Json& j, const char* k, const std::array<HeadFoot, 2>& hf) {
+  j.key(k);
+  j.open('[');
+  for (const HeadFoot& h : hf) {
+    j.open('{');
+    j.key("defined");
+    j.raw(h.defined ? "true" : "false");
+    j.kv("rule", h.ruleWidth);
+    j.kvs("left", h.left);
+    j.kvs("center", h.center);
+    j.kvs("right", h.right);
+    j.close('}');
+  }
+  j.close(']');
+}
+
 }  // namespace
 
 std::string LayoutDumpJson(const State& st, bool error) {
@@ -196,6 +213,7 @@ std::string LayoutDumpJson(const State& st, bool error) {
     j.open('{');
     j.kv("index", static_cast<long long>(c));
     j.kv("sheet", static_cast<long long>(c) / std::max(1, g.columnsPerSheet) + 1);
+    j.kv("page", static_cast<long long>(c) / std::max(1, g.columnsPerPage) + g.firstPageNum);
     j.kv("lastLine", ci.lastLine);
     j.intList("topOfColumn", ci.topOfColumn);
     j.intList("topOfPage", ci.topOfPage);
@@ -208,9 +226,26 @@ std::string LayoutDumpJson(const State& st, bool error) {
     if (ci.hasBgImage) j.kvs("image", ci.bgImage);
     j.close('}');
     j.kvs("chapter", ci.chapterNum + " " + ci.chapterTitle);
+    j.kvs("section", ci.sectionNum + " " + ci.sectionTitle);
+    j.kvs("subsection", ci.subsectionNum + " " + ci.subsectionTitle);
     j.close('}');
   }
   j.close(']');
+
+  // The float queues after the run: all empty when every float was placed.
+  j.kv("columnsMade", st.col.columnsMade);
+  j.key("floatQueues");
+  j.open('{');
+  const ColumnState& q = st.col;
+  j.intList("nowTopOfPage", q.nowTopOfPage);
+  j.intList("waitingTopOfPage", q.waitingTopOfPage);
+  j.intList("nowTopOfColumn", q.nowTopOfColumn);
+  j.intList("waitingTopOfColumn", q.waitingTopOfColumn);
+  j.intList("nowBottomOfPage", q.nowBottomOfPage);
+  j.intList("waitingBottomOfPage", q.waitingBottomOfPage);
+  j.intList("nowBottomOfColumn", q.nowBottomOfColumn);
+  j.intList("waitingBottomOfColumn", q.waitingBottomOfColumn);
+  j.close('}');
 
   j.key("pages");
   j.open('[');
@@ -256,6 +291,21 @@ std::string LayoutDumpJson(const State& st, bool error) {
   j.close(']');
   lengthList(j, "lengths", st.val.lengthList);
   lengthList(j, "userLengths", st.val.userLengthList);
+  j.key("values");
+  j.open('{');
+  for (const auto& e : st.val.valueList) {
+    j.key(toLogUtf8(e.name).c_str());
+    j.dbl(e.value);
+  }
+  j.close('}');
+  headFoot(j, "headers", g.header);
+  headFoot(j, "footers", g.footer);
+  j.key("contents");
+  j.open('{');
+  j.kv("frontMatterPages", st.pre.frontMatterPages);
+  j.kv("level", st.pre.contentsLevel);
+  j.close('}');
+  j.kv("groupSnapshots", static_cast<long long>(st.groupInfoList.size()));
   j.close('}');
   j.out += '\n';
   return j.out;

@@ -153,7 +153,11 @@ int GetCommandNum(State& st) {
     st.cmd.subType = 1;
     return cmd::Box;
   }
-  if (n.size() == 8 && n.compare(0, 7, "makebox") == 0 && isUpper(n[7])) return cmd::MakeBox;
+  if (n.size() == 8 && n.compare(0, 7, "makebox") == 0 && isUpper(n[7])) {
+    // The letter travels in the sub-type: drawing binds it again (kind 123).
+    st.cmd.subType = n[7] - 'A';
+    return cmd::MakeBox;
+  }
   if (n.size() == 4 && n.compare(0, 3, "val") == 0 && (isUpper(n[3]) || isLower(n[3])))
     return isUpper(n[3]) ? cmd::ValFirst + (n[3] - 'A') : cmd::ValFirst + 26 + (n[3] - 'a');
   if (n.size() == 5 && n.compare(0, 4, "pval") == 0 && isUpper(n[4])) {

@@ -89,4 +89,23 @@ int SetCommand(State& st, int num, const std::string& arg, bool hasArg, std::str
 // \beginitem's argument: the indent and label width of the next level.
 bool SetItem(State& st, std::string_view arg);
 
+// A table-of-contents entry for a heading of level 0-2 (first pass of a
+// document with \tableofcontents only): the nesting lines and the entry
+// line go to st.pre.contentsLines.
+void SetChapterList(State& st, int level, const std::string& number, const std::string& title);
+
+// Applies the state change of one command word while a page is drawn
+// (draw) or replayed without drawing (!draw), from what the layout
+// recorded in the word and its text. Kinds: 100, 101, 106, 109, 110, 111
+// (\parindent), 113, 114, 117 (the item counter), 119, 123, 124, 125, 133
+// (the heading counters), 135, 137, 138, 140, 450-501, 600 and above;
+// other kinds are left alone. Replaying, item and heading words step their
+// counters (what DecreasePageInfoCounter subtracts); drawing, they set them
+// to the values the layout gave them, so that labels drawn agree with the
+// layout although the resets of \beginitem are not drawn. Replay runs only what can step counters or
+// set registers, flags and box bindings; fonts, lengths, separations,
+// indents, \deflength, user lengths, group restores and \toval run only
+// when drawing.
+void ReplayCommandWord(State& st, const WordInfo& w, std::string& wordText, bool draw);
+
 }  // namespace vel
