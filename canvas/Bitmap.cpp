@@ -16,9 +16,14 @@ void Bitmap::resize(int width, int height, uint32_t fill) {
   w_ = width;
   h_ = height;
   stride_ = (w_ * 3 + 3) & ~3;
+  const uint8_t b = uint8_t(fill >> 16), g = uint8_t(fill >> 8), r = uint8_t(fill);
+  if (b == g && g == r) {
+    data_.assign(size_t(stride_) * h_, b);
+    return;
+  }
   data_.assign(size_t(stride_) * h_, 0);
-  for (int y = 0; y < h_; ++y)
-    for (int x = 0; x < w_; ++x) setPixel(x, y, fill);
+  for (int x = 0; x < w_; ++x) setPixel(x, 0, fill);
+  for (int y = 1; y < h_; ++y) std::memcpy(row(y), row(0), size_t(stride_));
 }
 
 namespace {
@@ -42,21 +47,29 @@ void maskShift(uint32_t mask, int& shift, int& bits) {
 
 uint8_t channel(uint32_t v, uint32_t mask, int shift, int bits) {
   if (!mask || bits == 0) return 0;
-  uint32_t c = (v & mask) >> shift;
-  uint32_t max = (bits >= 32) ? 0xFFFFFFFFu : ((1u << bits) - 1);
+  uint64_t c = (v & mask) >> shift;
+  uint64_t max = (bits >= 32) ? 0xFFFFFFFFu : ((uint64_t(1) << bits) - 1);
   return uint8_t((c * 255 + max / 2) / max);
 }
 
 }  // namespace
 
-bool Bitmap::loadBmp(const std::string& path, std::string* error) {
+bool Bitmap::loadBmp(const std::string& path, std::string* error, long long maxPixels) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return fail(error, "cannot open");
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return loadBmpBytes(bytes.data(), bytes.size(), error);
+  return loadBmpBytes(bytes.data(), bytes.size(), error, maxPixels);
 }
 
-bool Bitmap::loadBmpBytes(const uint8_t* d, size_t n, std::string* error) {
+bool Bitmap::loadBmpBytes(const uint8_t* d, size_t n, std::string* error, long long maxPixels) {
+  if (!loadBmpData(d, n, error, maxPixels)) {
+    resize(0, 0);
+    return false;
+  }
+  return true;
+}
+
+bool Bitmap::loadBmpData(const uint8_t* d, size_t n, std::string* error, long long maxPixels) {
   if (n < 26 || d[0] != 'B' || d[1] != 'M') return fail(error, "not a bitmap");
   uint32_t offBits = le32(d + 10);
   uint32_t hdr = le32(d + 14);
@@ -79,7 +92,7 @@ bool Bitmap::loadBmpBytes(const uint8_t* d, size_t n, std::string* error) {
   bool topDown = height < 0;
   if (topDown) height = -height;
   if (width <= 0 || height <= 0) return fail(error, "empty bitmap");
-  if (width > 32768 || height > 32768) return fail(error, "bitmap too large");
+  if (width > 32768 || height > 32768 || width * height > maxPixels) return fail(error, "bitmap too large");
   if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return fail(error, "unsupported depth");
 
   // Palette.
@@ -107,16 +120,22 @@ bool Bitmap::loadBmpBytes(const uint8_t* d, size_t n, std::string* error) {
     rm = le32(d + p);
     gm = le32(d + p + 4);
     bm = le32(d + p + 8);
-  } else if (compression != 0 && compression != 1 && compression != 2) {
+  } else if (compression != 0 && !(compression == 1 && bpp == 8) && !(compression == 2 && bpp == 4)) {
     return fail(error, "unsupported compression");
   }
   if (offBits >= n) return fail(error, "no pixel data");
+  const size_t rowBytes = ((size_t(width) * bpp + 31) / 32) * 4;
+  if (compression == 0 || compression == 3) {
+    // Every row must be there (the last one need not be padded).
+    size_t need = rowBytes * size_t(height - 1) + (size_t(width) * bpp + 7) / 8;
+    if (n - offBits < need) return fail(error, "truncated bitmap");
+  }
 
   resize(int(width), int(height), 0xFFFFFF);
   auto palColor = [&](unsigned idx) -> uint32_t { return idx < pal.size() ? pal[idx] : 0; };
-  auto put = [&](int x, int fileRow, uint32_t c) {
+  auto put = [&](int64_t x, int fileRow, uint32_t c) {
     int y = topDown ? fileRow : int(height) - 1 - fileRow;
-    if (x >= 0 && x < w_ && y >= 0 && y < h_) setPixel(x, y, c);
+    if (x >= 0 && x < w_ && y >= 0 && y < h_) setPixel(int(x), y, c);
   };
 
   const uint8_t* px = d + offBits;
@@ -124,9 +143,10 @@ bool Bitmap::loadBmpBytes(const uint8_t* d, size_t n, std::string* error) {
 
   if (compression == 1 || compression == 2) {  // RLE8 / RLE4
     if (topDown) return fail(error, "top-down RLE bitmap");
-    int x = 0, r = 0;
+    int64_t x = 0;  // runs past the row's end are dropped, however many
+    int r = 0;
     size_t i = 0;
-    bool rle4 = compression == 2;
+    bool rle4 = compression == 2, ended = false;
     while (i + 1 < avail && r < h_) {
       uint8_t a = px[i++], b = px[i++];
       if (a > 0) {
@@ -138,6 +158,7 @@ bool Bitmap::loadBmpBytes(const uint8_t* d, size_t n, std::string* error) {
         x = 0;
         ++r;
       } else if (b == 1) {
+        ended = true;
         break;
       } else if (b == 2) {
         if (i + 1 >= avail) break;
@@ -154,17 +175,17 @@ bool Bitmap::loadBmpBytes(const uint8_t* d, size_t n, std::string* error) {
         if (i & 1) ++i;  // runs are word aligned
       }
     }
+    // Data that stops before the end-of-bitmap code and the last row is cut off.
+    if (!ended && r < h_ - 1) return fail(error, "truncated bitmap");
     return true;
   }
 
-  size_t rowBytes = ((size_t(width) * bpp + 31) / 32) * 4;
   int rs, rb, gs, gb, bs, bb;
   maskShift(rm, rs, rb);
   maskShift(gm, gs, gb);
   maskShift(bm, bs, bb);
   for (int r = 0; r < h_; ++r) {
     size_t off = size_t(r) * rowBytes;
-    if (off + rowBytes > avail) break;  // truncated file: the rest stays white
     const uint8_t* p = px + off;
     for (int x = 0; x < w_; ++x) {
       uint32_t c;

@@ -40,12 +40,17 @@ class Bitmap {
   bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < w_ && y < h_; }
 
   // Windows bitmap files: 1, 4, 8, 16, 24 and 32 bits, uncompressed or
-  // RLE8/RLE4, bottom-up or top-down. false (with a reason) on bad data.
-  bool loadBmp(const std::string& path, std::string* error = nullptr);
-  bool loadBmpBytes(const uint8_t* data, size_t size, std::string* error = nullptr);
+  // RLE8/RLE4, bottom-up or top-down. false (with a reason, the bitmap
+  // left empty) on bad data: no image, an empty or truncated one, or one
+  // with more than maxPixels pixels.
+  static constexpr long long kMaxPixels = 64LL * 1024 * 1024;
+  bool loadBmp(const std::string& path, std::string* error = nullptr, long long maxPixels = kMaxPixels);
+  bool loadBmpBytes(const uint8_t* data, size_t size, std::string* error = nullptr,
+                    long long maxPixels = kMaxPixels);
   bool saveBmp(const std::string& path) const;
 
  private:
+  bool loadBmpData(const uint8_t* data, size_t size, std::string* error, long long maxPixels);
   int w_ = 0, h_ = 0, stride_ = 0;
   std::vector<uint8_t> data_;
 };

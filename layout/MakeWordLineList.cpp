@@ -67,7 +67,15 @@ class Builder {
   int closeLine(int last, int kind, int skip, int* newStart = nullptr);
   void startLineFrom(int first);
   void takeWord(const WordInfo& w);
-  bool lineHasWordsBefore(int index) const { return index > lineStart_; }
+  // The line holds something visible before this word (command words such
+  // as \beginitem or a font change take no room and do not count).
+  bool lineHasWordsBefore(int index) const {
+    for (int i = lineStart_; i < index; ++i) {
+      const WordInfo& x = words_[static_cast<size_t>(i)];
+      if (x.width != 0 || x.height != 0 || x.depth != 0) return true;
+    }
+    return false;
+  }
   // A space between Latin words: like removable spacing, it vanishes where
   // the text breaks, so a justified line neither starts nor ends with one.
   bool isSpaceWord(int i) const {
