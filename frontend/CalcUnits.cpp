@@ -166,7 +166,11 @@ int UnitToPix(State& st, std::string_view text) {
     i = e;
   }
 
-  double r = std::trunc(Calc(st, expr) * f);
+  double x = Calc(st, expr) * f;
+  // A length variable went through ten significant digits of the unit in
+  // force; without a nudge its own value comes back one unit short.
+  if (st.val.lengthVarUsed) x += x < 0 ? -1e-6 : 1e-6;
+  double r = std::trunc(x);
   if (!(std::fabs(r) < 2147483648.0)) return 0;
   return static_cast<int>(r);
 }

@@ -33,6 +33,7 @@ struct ColumnState {
   int footnotesPending = 0;
 
   BackgroundRequest pageColor, columnColor, pageImage, columnImage;
+  int pagesSettled = 0;  // page records whose backgrounds are settled
 
   // The eight float queues: indexes into MiniPageList.
   std::vector<int> nowTopOfPage, waitingTopOfPage;
