@@ -25,6 +25,16 @@ int MakeWordLineList(State& st, Lines& source, std::vector<WordInfo>& words, boo
                      std::vector<LineInfo>& lines, std::vector<std::string>& texts);
 
 void SetColumnInfoList(State& st, int lastLine);
+// Places a float or footnote (mini page `miniPage`, float sub-type 0-4)
+// when its command is met in the text: into its Now queue when it fits,
+// else into its Waiting queue. Returns 0, or -2 when the float is not
+// allowed here.
+int PlaceFloat(State& st, int miniPage, int subType, bool mainText);
+// \pageBGcolor, \columnBGcolor, \pageBGimage, \columnBGimage (which 0-3).
+void SetPageColumnBGColorImage(State& st, const std::string& text, int which);
+// Corrects the counters stored for a page whose first line was built
+// before the page existed.
+void DecreasePageInfoCounter(State& st, int firstWord);
 void SetPageInfoList(State& st, bool settleOnly);
 
 // Draws sheet `first` (box -1, draw 1), replays words from `first` (box -1,
