@@ -82,7 +82,7 @@ class Builder {
     return words_[static_cast<size_t>(i)].kind == 0 && texts_[static_cast<size_t>(i)] == " ";
   }
   bool nextVisibleInXHead(const WordInfo& w);
-  void closeUnderlinePart(int sm, int last);
+  int closeUnderlinePart(int sm, int last);
 
   int fail(int code, const std::string& name, int line) {
     st_.errorLine = line;
@@ -651,7 +651,10 @@ int Builder::lineEndCommand(int index) {
         L.underlineKind = w.subType;
         return 0;
       }
-      if (L.underlineOpen) closeUnderlinePart(L.underlineStartWord, index - 1);
+      if (L.underlineOpen) {
+        int r = closeUnderlinePart(L.underlineStartWord, index - 1);
+        if (r < 0) return r;
+      }
       L.underlineOpen = false;
       L.underlineStartWord = -1;
       return 0;
@@ -663,18 +666,27 @@ int Builder::lineEndCommand(int index) {
 
 // Gives the span's start marker the size of the words after it up to
 // `last`, and makes the line take room for a capital-form rule.
-void Builder::closeUnderlinePart(int sm, int last) {
+int Builder::closeUnderlinePart(int sm, int last) {
   int maxH = 0, maxD = 0;
   for (int i = sm + 1; i <= last; ++i) {
     maxH = std::max(maxH, words_[static_cast<size_t>(i)].height);
     maxD = std::max(maxD, words_[static_cast<size_t>(i)].depth);
   }
   WordInfo& m = words_[static_cast<size_t>(sm)];
+  // Measuring the span's rule also checks its style.
+  const int w = st_.box.resultWidth, h = st_.box.resultHeight, d = st_.box.resultDepth;
+  int r = UnderlineSpan(st_, texts_[static_cast<size_t>(sm)], m.subType, 0, maxD, false, 0, 0);
+  const int depth = st_.box.resultDepth;
+  st_.box.resultWidth = w;
+  st_.box.resultHeight = h;
+  st_.box.resultDepth = d;
+  if (r < 0) return fail(-10, m.subType == 1 ? "Underline" : "underline", m.line);
   m.height = maxH;
   m.value = maxD;
-  m.depth = maxD + (m.subType == 1 ? UnderlineExtraDepth(st_, texts_[static_cast<size_t>(sm)]) : 0);
+  m.depth = depth;
   st_.line.lineHeight = std::max(st_.line.lineHeight, m.height);
   st_.line.lineDepth = std::max(st_.line.lineDepth, m.depth);
+  return 0;
 }
 
 // The next visible character after a spacing word, looked up in the source.
@@ -854,7 +866,8 @@ int Builder::closeLine(int last, int kind, int skip, int* newStart) {
   // An underline span open on this line ends here and reopens on the next.
   if (L.underlineOpen && L.underlineStartWord >= lineStart_ && L.underlineStartWord <= last) {
     int sm = L.underlineStartWord;
-    closeUnderlinePart(sm, last);
+    int u = closeUnderlinePart(sm, last);
+    if (u < 0) return u;
     WordInfo end{};
     end.kind = cmd::UnderlineMark;
     end.subType = 2;

@@ -225,3 +225,31 @@ TEST(HeadOfNextColumn, QueuedTextHeadsTheNextColumnOnce) {
   ASSERT_FALSE(t.st.columnList.empty());
   EXPECT_EQ(t.st.columnList[0].lastLine, 1);
 }
+
+TEST(UnderlineSpans, SplitAtLineEndsAndStyleChecked) {
+  Typeset t(3);
+  t.run("\\Underline{あいうえお}");
+  ASSERT_GE(t.result, 0);
+  ASSERT_EQ(t.lines(), (std::vector<std::string>{"あいう", "えお"}));
+  // Each line has its own start and end marker; the capital form gives the
+  // start marker a depth below the text's.
+  int starts = 0, ends = 0;
+  for (const WordInfo& w : t.st.wordList) {
+    if (w.kind != 118) continue;
+    if (w.subType == 2) {
+      ++ends;
+    } else {
+      ++starts;
+      EXPECT_GT(w.depth, t.st.font.descent);
+    }
+  }
+  EXPECT_EQ(starts, 2);
+  EXPECT_EQ(ends, 2);
+  EXPECT_EQ(t.st.lineList[0].lastWord + 1, 5);  // start, あ, い, う, end
+
+  Typeset bad(10);
+  bad.run("\\underline{\\style{9}x}");
+  EXPECT_EQ(bad.result, -10);
+  ASSERT_FALSE(bad.host.lines().empty());
+  EXPECT_EQ(cp932ToUtf8(bad.host.lines().back()), "** \\underlineコマンドのエラー");
+}
