@@ -479,4 +479,19 @@ void StrTok(std::string_view text, std::string_view delim, std::vector<std::stri
 
 size_t StrLen(std::string_view s) { return charCount(s); }
 
+bool NextBackslash(const Lines& lines, int& line, size_t& index) {
+  while (line < static_cast<int>(lines.size())) {
+    const std::string& s = lines[static_cast<size_t>(line)];
+    if (index >= s.size()) {
+      ++line;
+      index = 0;
+      continue;
+    }
+    const char c = s[index];
+    if (c == '\\') return true;
+    index += isLead(c) ? 2 : 1;
+  }
+  return false;
+}
+
 }  // namespace vel

@@ -85,6 +85,10 @@ bool isRightDelimiter(char c);
 // out (cleared first); the trailing piece is always added.
 void StrTok(std::string_view text, std::string_view delim, std::vector<std::string>& out);
 
+// Moves (line, index) to the next backslash at or after it, over lines,
+// stepping over double-byte characters; false at the end of the lines.
+bool NextBackslash(const Lines& lines, int& line, size_t& index);
+
 // Characters, a double-byte character counting one.
 size_t StrLen(std::string_view s);
 

@@ -33,21 +33,7 @@ class MacroWalk {
   bool run() {
     size_t i = 0;
     int k = 0;
-    while (k < static_cast<int>(lines_.size())) {
-      if (i >= lines_[k].size()) {
-        ++k;
-        i = 0;
-        continue;
-      }
-      char c = lines_[k][i];
-      if (isLead(c)) {
-        i += 2;
-        continue;
-      }
-      if (c != '\\') {
-        ++i;
-        continue;
-      }
+    while (NextBackslash(lines_, k, i)) {
       leaveBodiesBefore({k, static_cast<int>(i) + 1});
       TextPos after = LongGetCommandName(st_.scan, lines_, k, static_cast<int>(i) + 1);
       const std::string name = st_.scan.commandName;

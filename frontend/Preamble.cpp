@@ -267,21 +267,7 @@ bool ReadBasicVariable(State& st) {
   int k = 0;
   size_t i = 0;
   std::string arg;
-  while (k < static_cast<int>(lines.size())) {
-    if (i >= lines[k].size()) {
-      ++k;
-      i = 0;
-      continue;
-    }
-    const char c = lines[k][i];
-    if (isLead(c)) {
-      i += 2;
-      continue;
-    }
-    if (c != '\\') {
-      ++i;
-      continue;
-    }
+  while (NextBackslash(lines, k, i)) {
     TextPos after = LongGetCommandName(st.scan, lines, k, static_cast<int>(i) + 1);
     const std::string name = st.scan.commandName;
     const PreambleCommand cmd = Lookup(name);

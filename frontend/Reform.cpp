@@ -53,21 +53,7 @@ int GroupPass(State& st, Lines& lines, std::string& item) {
   std::string content;
   int k = 0;
   size_t i = 0;
-  while (k < static_cast<int>(lines.size())) {
-    if (i >= lines[k].size()) {
-      ++k;
-      i = 0;
-      continue;
-    }
-    const char c = lines[k][i];
-    if (isLead(c)) {
-      i += 2;
-      continue;
-    }
-    if (c != '\\') {
-      ++i;
-      continue;
-    }
+  while (NextBackslash(lines, k, i)) {
     TextPos after = LongGetCommandName(st.scan, lines, k, static_cast<int>(i) + 1);
     const std::string name = st.scan.commandName;
     if (name != "group" && name != "lengroup" && name != "valgroup") {

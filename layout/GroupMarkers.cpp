@@ -38,43 +38,8 @@ int GroupMarker(State& st, int sub, bool insideBox, int& kind, int& value) {
 }
 
 void RestoreGroupSnapshot(State& st, const PageInfo& p) {
-  st.font.size = p.fontSize;
-  st.font.current = p.font;
-  SetBigNormalHeight(st, st.font.styleLevel);
-  GetFontMetric(st);
-  SetSkip(st);
-  st.cmd.ruleWidth = p.ruleWidth;
-  st.cmd.ruleColor = p.ruleColor;
-  st.cmd.frameBoxSep = p.frameBoxSep;
-  st.cmd.tableRowSep = p.tableRowSep;
-  st.cmd.tableColSep = p.tableColSep;
-  st.cmd.matrixRowSep = p.matrixRowSep;
-  st.cmd.matrixColSep = p.matrixColSep;
-  st.cmd.underlineSep = p.underlineSep;
-  st.cmd.doubleLineSep = p.doubleLineSep;
-  st.line.lineSkip = p.lineSkip;
-  st.line.parSkip = p.parSkip;
-  st.line.mathIndent = p.mathIndent;
-  st.line.mathRightIndent = p.mathRightIndent;
-  st.line.parIndent = p.parIndent;
-  st.math.kakkoMode = p.mathKakkoMode;
-  st.math.inlineMathMode = p.inlineMathMode;
-  st.math.boldMath = p.boldMath;
-  st.font.alnumFontMode = p.alnumFontMode;
-  SetLengthList(st, "rulewidth", st.cmd.ruleWidth);
-  SetLengthList(st, "frameboxsep", st.cmd.frameBoxSep);
-  SetLengthList(st, "tablerowsep", st.cmd.tableRowSep);
-  SetLengthList(st, "tablesep", st.cmd.tableColSep);
-  SetLengthList(st, "tablecolsep", st.cmd.tableColSep);
-  SetLengthList(st, "lineskip", st.line.lineSkip);
-  SetLengthList(st, "parskip", st.line.parSkip);
-  SetLengthList(st, "mathindent", st.line.mathIndent);
-  SetLengthList(st, "mathrightindent", st.line.mathRightIndent);
-  SetLengthList(st, "parindent", st.line.parIndent);
-  SetLengthList(st, "matrixrowsep", st.cmd.matrixRowSep);
-  SetLengthList(st, "matrixcolsep", st.cmd.matrixColSep);
-  SetLengthList(st, "underlinesep", st.cmd.underlineSep);
-  SetLengthList(st, "doublelinesep", st.cmd.doubleLineSep);
+  ApplySnapshotSettings(st, p);
+  PublishSettingLengths(st);
 }
 
 void ReplayGroupMarker(State& st, const WordInfo& w, bool draw) {

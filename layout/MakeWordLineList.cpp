@@ -55,6 +55,7 @@ class Builder {
   int scanMath();
   int scanCommand();
   int scanOther();
+  int addAlnumRun(int p, std::string text);
   int doIf(const TextPos& after);
   int doUnderline(const TextPos& after, const std::string& name);
 
@@ -216,13 +217,7 @@ int Builder::scanNumber() {
   std::string text = s.substr(pos_, e - pos_);
   pos_ = e;
   st_.line.charClass = cls::Number;
-  WordInfo w{};
-  w.line = li_;
-  w.pos = p;
-  w.width = textWidth(st_.font.alnumFontMode == 0 ? RomanFont(st_) : st_.font.current, text);
-  w.height = st_.font.ascent;
-  w.depth = st_.font.descent;
-  return addWord(w, std::move(text));
+  return addAlnumRun(p, std::move(text));
 }
 
 int Builder::scanLatin() {
@@ -237,6 +232,12 @@ int Builder::scanLatin() {
   std::string text = s.substr(pos_, e - pos_);
   pos_ = e;
   st_.line.charClass = cls::Latin;
+  return addAlnumRun(p, std::move(text));
+}
+
+// A number or a run of Latin letters: measured character by character in
+// the roman face (or the current font when the alphanumeric mode says so).
+int Builder::addAlnumRun(int p, std::string text) {
   WordInfo w{};
   w.line = li_;
   w.pos = p;

@@ -89,20 +89,7 @@ void SetDefVar(State& st) {
   st.cmd.doubleLineSep = mm(0.3);
   st.font.alnumFontMode = 0;
 
-  SetLengthList(st, "lineskip", st.line.lineSkip);
-  SetLengthList(st, "parskip", st.line.parSkip);
-  SetLengthList(st, "rulewidth", st.cmd.ruleWidth);
-  SetLengthList(st, "frameboxsep", st.cmd.frameBoxSep);
-  SetLengthList(st, "tablerowsep", st.cmd.tableRowSep);
-  SetLengthList(st, "tablecolsep", st.cmd.tableColSep);
-  SetLengthList(st, "tablesep", st.cmd.tableColSep);
-  SetLengthList(st, "mathindent", st.line.mathIndent);
-  SetLengthList(st, "mathrightindent", st.line.mathRightIndent);
-  SetLengthList(st, "parindent", st.line.parIndent);
-  SetLengthList(st, "matrixrowsep", st.cmd.matrixRowSep);
-  SetLengthList(st, "matrixcolsep", st.cmd.matrixColSep);
-  SetLengthList(st, "underlinesep", st.cmd.underlineSep);
-  SetLengthList(st, "doublelinesep", st.cmd.doubleLineSep);
+  PublishSettingLengths(st);
 }
 
 bool MakeMiniPage(State& st, const std::string& text, int styleLevel, int width) {

@@ -5,12 +5,22 @@
 
 namespace vel {
 
-namespace {
-void publishTableSeps(State& st) {
+void PublishSettingLengths(State& st) {
+  SetLengthList(st, "rulewidth", st.cmd.ruleWidth);
+  SetLengthList(st, "frameboxsep", st.cmd.frameBoxSep);
+  SetLengthList(st, "tablerowsep", st.cmd.tableRowSep);
   SetLengthList(st, "tablesep", st.cmd.tableColSep);
   SetLengthList(st, "tablecolsep", st.cmd.tableColSep);
+  SetLengthList(st, "lineskip", st.line.lineSkip);
+  SetLengthList(st, "parskip", st.line.parSkip);
+  SetLengthList(st, "mathindent", st.line.mathIndent);
+  SetLengthList(st, "mathrightindent", st.line.mathRightIndent);
+  SetLengthList(st, "parindent", st.line.parIndent);
+  SetLengthList(st, "matrixrowsep", st.cmd.matrixRowSep);
+  SetLengthList(st, "matrixcolsep", st.cmd.matrixColSep);
+  SetLengthList(st, "underlinesep", st.cmd.underlineSep);
+  SetLengthList(st, "doublelinesep", st.cmd.doubleLineSep);
 }
-}  // namespace
 
 void SaveGroupVariables(State& st) {
   GroupVariables g;
@@ -71,19 +81,7 @@ void RestoreGroupVariables(State& st) {
   SetBigNormalHeight(st, g.styleLevel);
   GetFontMetric(st);
   SetSkip(st);
-  SetLengthList(st, "rulewidth", st.cmd.ruleWidth);
-  SetLengthList(st, "frameboxsep", st.cmd.frameBoxSep);
-  SetLengthList(st, "tablerowsep", st.cmd.tableRowSep);
-  SetLengthList(st, "lineskip", st.line.lineSkip);
-  SetLengthList(st, "parskip", st.line.parSkip);
-  SetLengthList(st, "mathindent", st.line.mathIndent);
-  SetLengthList(st, "mathrightindent", st.line.mathRightIndent);
-  SetLengthList(st, "parindent", st.line.parIndent);
-  SetLengthList(st, "matrixrowsep", st.cmd.matrixRowSep);
-  SetLengthList(st, "matrixcolsep", st.cmd.matrixColSep);
-  SetLengthList(st, "underlinesep", st.cmd.underlineSep);
-  SetLengthList(st, "doublelinesep", st.cmd.doubleLineSep);
-  publishTableSeps(st);
+  PublishSettingLengths(st);
 }
 
 void SaveBoxVariables(State& st) {
@@ -245,9 +243,7 @@ PageInfo MakePageSnapshot(const State& st) {
   return p;
 }
 
-void RestorePageSnapshot(State& st, const PageInfo& p) {
-  st.val.lengthList = p.lengths;
-  st.val.userLengthList = p.userLengths;
+void ApplySnapshotSettings(State& st, const PageInfo& p) {
   st.font.size = p.fontSize;
   st.font.current = p.font;
   SetBigNormalHeight(st, st.font.styleLevel);
@@ -260,18 +256,24 @@ void RestorePageSnapshot(State& st, const PageInfo& p) {
   st.cmd.tableColSep = p.tableColSep;
   st.cmd.matrixRowSep = p.matrixRowSep;
   st.cmd.matrixColSep = p.matrixColSep;
-  st.line.mathIndent = p.mathIndent;
-  st.line.mathRightIndent = p.mathRightIndent;
-  st.math.kakkoMode = p.mathKakkoMode;
-  st.math.inlineMathMode = p.inlineMathMode;
-  st.line.lineSkip = p.lineSkip;
-  st.line.parSkip = p.parSkip;
-  st.line.parIndent = p.parIndent;
-  st.line.itemLevel = p.itemLevel;
-  st.math.boldMath = p.boldMath;
   st.cmd.underlineSep = p.underlineSep;
   st.cmd.doubleLineSep = p.doubleLineSep;
+  st.line.lineSkip = p.lineSkip;
+  st.line.parSkip = p.parSkip;
+  st.line.mathIndent = p.mathIndent;
+  st.line.mathRightIndent = p.mathRightIndent;
+  st.line.parIndent = p.parIndent;
+  st.math.kakkoMode = p.mathKakkoMode;
+  st.math.inlineMathMode = p.inlineMathMode;
+  st.math.boldMath = p.boldMath;
   st.font.alnumFontMode = p.alnumFontMode;
+}
+
+void RestorePageSnapshot(State& st, const PageInfo& p) {
+  st.val.lengthList = p.lengths;
+  st.val.userLengthList = p.userLengths;
+  ApplySnapshotSettings(st, p);
+  st.line.itemLevel = p.itemLevel;
   st.val.counters = p.counters;
 }
 

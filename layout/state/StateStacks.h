@@ -29,5 +29,10 @@ void ClearGroupInfoList(State& st);
 PageInfo MakePageSnapshot(const State& st);
 // Writes a snapshot back (fonts re-derived, lengths republished).
 void RestorePageSnapshot(State& st, const PageInfo& p);
+// The settings part of a snapshot (fonts, rules, separations, skips,
+// indents, math modes), without lengths, counters and the item level.
+void ApplySnapshotSettings(State& st, const PageInfo& p);
+// Publishes the lengths that mirror those settings under their names.
+void PublishSettingLengths(State& st);
 
 }  // namespace vel

@@ -81,12 +81,14 @@ TEST(Kinsoku, RealFontManyWidths) {
           if (st.wordList[w].kind == 0) lt += st.wordTextList[w];
         first = line.lastWord + 1;
         ASSERT_FALSE(lt.empty()) << "empty line " << l;
-        if (l > 0)
+        if (l > 0) {
           EXPECT_FALSE(InCharSet(settings.xHead, charCodeAt(lt, 0)))
               << "seed " << seed << " width " << chars << " line " << l << " starts with " << cp932ToUtf8(lt.substr(0, 2));
-        if (l + 1 < st.lineList.size())  // the text itself may end with an opening bracket
+        }
+        if (l + 1 < st.lineList.size()) {  // the text itself may end with an opening bracket
           EXPECT_FALSE(InCharSet(settings.xTail, charCodeAt(lt, lt.size() - 2)))
-            << "seed " << seed << " width " << chars << " line " << l << " ends with " << cp932ToUtf8(lt.substr(lt.size() - 2));
+              << "seed " << seed << " width " << chars << " line " << l << " ends with " << cp932ToUtf8(lt.substr(lt.size() - 2));
+        }
         EXPECT_LE(line.width, line.lineWidth) << "seed " << seed << " width " << chars << " line " << l;
         joined += lt;
       }
