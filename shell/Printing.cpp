@@ -111,6 +111,9 @@ void QtPrintDevice::abortDocument() {
   printer_.abort();
   canvas_.reset();
   if (painter_ && painter_->isActive()) painter_->end();
+  // A printer that writes a file cannot take back what it wrote: a
+  // cancelled job must not leave half a document behind.
+  if (!printer_.outputFileName().isEmpty()) QFile::remove(printer_.outputFileName());
 }
 
 double QtPrintDevice::resolution() const { return printer_.resolution(); }

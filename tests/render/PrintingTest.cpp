@@ -1,6 +1,7 @@
 // The print job on a recording printer and on the PDF writer.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QPrinter>
 
 #include <cstdio>
@@ -237,6 +238,20 @@ TEST(QtPrintDeviceTest, PrintsToAPdfFileThroughQPrinter) {
   const std::regex page(R"(/Type\s*/Page[^s])");
   EXPECT_EQ(std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), page), std::sregex_iterator()), 2);
   EXPECT_NE(bytes.find("/MediaBox [0 0 595"), std::string::npos);
+}
+
+TEST(QtPrintDeviceTest, ACancelledJobLeavesNoFileBehind) {
+  Document doc(3);
+  TempDir d;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(d.file("print.pdf")));
+  vel::QtPrintDevice device(printer, 210, 297);
+  bool cancel = true;  // requested before the first page that is checked
+  vel::PrintHooks control;
+  control.cancelRequested = [&] { return cancel; };
+  EXPECT_EQ(vel::PrintSheets(doc.engine, device, {1, 3, 1, false}, control), vel::PrintResult::Cancelled);
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(d.file("print.pdf"))));
 }
 
 }  // namespace
