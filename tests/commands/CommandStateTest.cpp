@@ -5,6 +5,7 @@
 // skips, items and headings, and the queued head of the next column.
 #include <gtest/gtest.h>
 
+#include "BodyState.h"
 #include "TestSupport.h"
 #include "canvas/Cp932.h"
 #include "canvas/FakeCanvas.h"
@@ -30,16 +31,7 @@ struct Words {
   int result = 0;
 
   explicit Words(int columnChars = 40, int columnLines = 1000) {
-    st.canvas = &canvas;
-    st.host = &host;
-    st.settings = &settings;
-    st.font.size = st.font.baseSize = 21000;
-    st.font.base = BaseFont(st);
-    SetFont(st, st.font.base, 2);
-    st.geo.columnWidth = columnChars * kEm;
-    st.geo.columnHeight = columnLines * kEm;
-    st.geo.columnsPerPage = st.geo.columnsPerSheet = 1;
-    st.line.lineWidth = st.geo.columnWidth;
+    veltest::PrepareBodyState(st, &canvas, &host, &settings, columnChars * kEm, columnLines * kEm);
   }
   // CP932 lines (group markers written as preprocessing writes them).
   Words& lines(std::vector<std::string> src) {

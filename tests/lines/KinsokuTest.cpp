@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "BodyState.h"
 #include "TestSupport.h"
 #include "canvas/Cp932.h"
 #include "canvas/qt/QtCanvas.h"
@@ -60,15 +61,7 @@ TEST(Kinsoku, RealFontManyWidths) {
     for (int chars = 5; chars <= 40; chars += 3) {
       MemoHost host;
       State st;
-      st.canvas = canvas.get();
-      st.host = &host;
-      st.settings = &settings;
-      st.font.size = st.font.baseSize = 21000;
-      st.font.base = BaseFont(st);
-      SetFont(st, st.font.base, 2);
-      st.geo.columnWidth = chars * 2916;
-      st.geo.columnHeight = 100000000;
-      st.geo.columnsPerPage = st.geo.columnsPerSheet = 1;
+      veltest::PrepareBodyState(st, canvas.get(), &host, &settings, chars * 2916, 100000000);
       st.sourceLines = {text};
       ASSERT_GE(MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList), 0);
 
@@ -102,16 +95,9 @@ TEST(Kinsoku, FullStopAndBracketMoveWithThePrecedingCharacter) {
   Settings settings = Settings::defaults();
   MemoHost host;
   State st;
-  st.canvas = canvas.get();
-  st.host = &host;
-  st.settings = &settings;
-  st.font.size = st.font.baseSize = 21000;
-  st.font.base = BaseFont(st);
-  SetFont(st, st.font.base, 2);
+  veltest::PrepareBodyState(st, canvas.get(), &host, &settings, 0, 100000000);
   // Exactly as wide as "あいうえ": "。」" overflows and takes "え" along.
-  st.geo.columnWidth = canvas->textWidth(st.font.current, veltest::sj("あいうえ"));
-  st.geo.columnHeight = 100000000;
-  st.geo.columnsPerPage = st.geo.columnsPerSheet = 1;
+  st.geo.columnWidth = st.line.lineWidth = canvas->textWidth(st.font.current, veltest::sj("あいうえ"));
   st.sourceLines = {veltest::sj("あいうえ。」か")};
   ASSERT_GE(MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList), 0);
   ASSERT_EQ(st.lineList.size(), 2u);

@@ -4,6 +4,7 @@
 // line-breaking rules, line ends and justification, with exact numbers.
 #include <gtest/gtest.h>
 
+#include "BodyState.h"
 #include "TestSupport.h"
 #include "canvas/Cp932.h"
 #include "canvas/FakeCanvas.h"
@@ -29,16 +30,7 @@ struct Typeset {
   int result = 0;
 
   explicit Typeset(int columnChars, int columnLines = 1000) {
-    st.canvas = &canvas;
-    st.host = &host;
-    st.settings = &settings;
-    st.font.size = st.font.baseSize = 21000;
-    st.font.base = BaseFont(st);
-    SetFont(st, st.font.base, 2);
-    st.geo.columnWidth = columnChars * kEm;
-    st.geo.columnHeight = columnLines * kEm;
-    st.geo.columnsPerPage = st.geo.columnsPerSheet = 1;
-    st.line.lineWidth = st.geo.columnWidth;
+    veltest::PrepareBodyState(st, &canvas, &host, &settings, columnChars * kEm, columnLines * kEm);
   }
   Typeset& run(const std::string& utf8) {
     st.sourceLines = {sj(utf8)};
