@@ -16,10 +16,10 @@
 #include <cstring>
 #include <string>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/qt/QtCanvas.h"
-#include "layout/SheetDrawing.h"
-#include "layout/state/Engine.h"
+#include "layout/drawing/SheetDrawing.h"
+#include "driver/Engine.h"
 #include "shell/Printing.h"
 
 namespace {

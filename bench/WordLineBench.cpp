@@ -6,11 +6,11 @@
 #include <random>
 #include <string>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/qt/QtCanvas.h"
-#include "layout/Fonts.h"
-#include "layout/state/Engine.h"
-#include "layout/state/Passes.h"
+#include "layout/fonts/Fonts.h"
+#include "driver/Engine.h"
+#include "layout/lines/WordLine.h"
 
 using namespace vel;
 using Clock = std::chrono::steady_clock;

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "Cp932.h"
+#include "base/Cp932.h"
 
 namespace vel {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 
 namespace vel {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "layout/state/State.h"
+#include "state/State.h"
 
 namespace vel {
 

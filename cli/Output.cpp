@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "canvas/qt/QtCanvas.h"
-#include "layout/Fonts.h"
-#include "layout/SheetDrawing.h"
+#include "layout/fonts/Fonts.h"
+#include "layout/drawing/SheetDrawing.h"
 #include "shell/Printing.h"
 
 namespace vel {

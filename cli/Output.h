@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "layout/state/Engine.h"
+#include "driver/Engine.h"
 
 namespace vel {
 

@@ -19,13 +19,13 @@
 #include <string>
 #include <vector>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/FakeCanvas.h"
 #include "canvas/qt/QtCanvas.h"
 #include "cli/LayoutDump.h"
 #include "cli/Output.h"
 #include "frontend/SourceFile.h"
-#include "layout/state/Engine.h"
+#include "driver/Engine.h"
 #include "shell/AppSettings.h"
 
 namespace {

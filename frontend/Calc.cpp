@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "frontend/Calc.h"
 #include "frontend/Lexical.h"
 

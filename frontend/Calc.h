@@ -4,8 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/InBand.h"
 #include "canvas/Canvas.h"
-#include "layout/state/State.h"
+#include "state/State.h"
 
 namespace vel {
 
@@ -27,7 +28,7 @@ bool LengthConditionIsTrue(State& st, std::string_view cond);
 
 // Encoded lengths: "\" + 0x0B (negative) or 0x0C (positive) + four bytes
 // 0x80 + 7-bit digit, most significant first.
-constexpr size_t kEncodedLengthSize = 6;
+using inband::kEncodedLengthSize;
 std::string EncodeLength(int v);
 // The length encoded at s[pos] (s[pos] is the backslash); false when there is none.
 bool DecodeLength(std::string_view s, size_t pos, int& v);

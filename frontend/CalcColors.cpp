@@ -3,6 +3,7 @@
 #include <string>
 
 #include "frontend/Calc.h"
+#include "frontend/Lexical.h"
 
 namespace vel {
 

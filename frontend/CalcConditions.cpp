@@ -3,8 +3,10 @@
 // appears in the text.
 #include <string>
 
-#include "canvas/Cp932.h"
+#include "base/InBand.h"
+#include "base/Cp932.h"
 #include "frontend/Calc.h"
+#include "frontend/Lexical.h"
 
 namespace vel {
 
@@ -19,7 +21,7 @@ Op Split(std::string_view c, std::string_view& left, std::string_view& right) {
   while (i < c.size()) {
     char ch = c[i];
     if (ch == '=' || ch == '!' || ch == '>' || ch == '<') break;
-    if (ch == '\\' && i + 1 < c.size() && (c[i + 1] == '\x0B' || c[i + 1] == '\x0C')) {
+    if (ch == '\\' && i + 1 < c.size() && inband::IsEncodedLengthSign(c[i + 1])) {
       i += kEncodedLengthSize;  // its digit bytes may look like lead bytes
       continue;
     }
@@ -78,7 +80,7 @@ bool ConditionIsTrue(State& st, std::string_view cond) {
       i += isLead(cond[i]) && i + 1 < cond.size() ? 2 : 1;
       continue;
     }
-    if (i + 1 < cond.size() && (cond[i + 1] == '\x0B' || cond[i + 1] == '\x0C')) {
+    if (i + 1 < cond.size() && inband::IsEncodedLengthSign(cond[i + 1])) {
       length = true;
       break;
     }

@@ -4,9 +4,11 @@
 #include <cmath>
 #include <string>
 
-#include "canvas/Cp932.h"
+#include "base/InBand.h"
+#include "base/Cp932.h"
 #include "frontend/Calc.h"
 #include "frontend/Values.h"
+#include "frontend/Lexical.h"
 
 namespace vel {
 
@@ -104,7 +106,7 @@ int UnitToPix(State& st, std::string_view text) {
   std::string t = Trim(text);
 
   size_t bs = FirstBackslash(t);
-  if (bs != npos && bs + 1 < t.size() && (t[bs + 1] == '\x0B' || t[bs + 1] == '\x0C')) {
+  if (bs != npos && bs + 1 < t.size() && inband::IsEncodedLengthSign(t[bs + 1])) {
     int v = 0;
     return DecodeLength(t, bs, v) ? v : 0;
   }
@@ -177,7 +179,7 @@ int UnitToPix(State& st, std::string_view text) {
 
 std::string EncodeLength(int v) {
   std::string s = "\\";
-  s += v < 0 ? '\x0B' : '\x0C';
+  s += v < 0 ? inband::kEncodedNegative : inband::kEncodedPositive;
   long m = std::labs(static_cast<long>(v));
   if (m > (1L << 28) - 1) m = (1L << 28) - 1;
   for (int shift = 21; shift >= 0; shift -= 7) s += static_cast<char>(0x80 | ((m >> shift) & 0x7F));
@@ -187,14 +189,14 @@ std::string EncodeLength(int v) {
 bool DecodeLength(std::string_view s, size_t pos, int& v) {
   if (pos >= s.size() || s.size() - pos < kEncodedLengthSize || s[pos] != '\\') return false;
   char sign = s[pos + 1];
-  if (sign != '\x0B' && sign != '\x0C') return false;
+  if (!inband::IsEncodedLengthSign(sign)) return false;
   int m = 0;
   for (size_t k = 2; k < kEncodedLengthSize; ++k) {
     unsigned char d = static_cast<unsigned char>(s[pos + k]);
     if (d < 0x80) return false;
     m = (m << 7) | (d & 0x7F);
   }
-  v = sign == '\x0B' ? -m : m;
+  v = sign == inband::kEncodedNegative ? -m : m;
   return true;
 }
 

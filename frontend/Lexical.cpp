@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "canvas/Cp932.h"
+#include "base/InBand.h"
+#include "base/Cp932.h"
 
 namespace vel {
 
@@ -76,7 +77,7 @@ size_t GetCommandName(ScanState& sc, std::string_view s, size_t pos) {
   while (i < s.size() && isLetter(s[i])) ++i;
   if (i == start) {
     if (i >= s.size()) return i;  // a backslash at the very end: empty name
-    if (s[i] == '\t') {
+    if (s[i] == inband::kBoxRef) {
       // Internal stored-box reference: TAB and three digit bytes.
       size_t end = std::min(s.size(), i + 4);
       sc.commandName.assign(s.substr(i, end - i));
@@ -96,7 +97,7 @@ size_t GetCommandName(ScanState& sc, std::string_view s, size_t pos) {
       sc.braceFollows = true;
       return i;
     }
-    if ((t == '\x01' || t == '\x02') && isGroupMarkerName(sc.commandName)) {
+    if ((t == inband::kOpenBrace || t == inband::kCloseBrace) && isGroupMarkerName(sc.commandName)) {
       sc.commandName += t;
       return i + 1;
     }
@@ -134,7 +135,7 @@ TextPos LongGetCommandName(ScanState& sc, const Lines& lines, int line, int col)
     sc.braceFollows = true;
     return {line, static_cast<int>(i) + 1};
   }
-  if ((t == '\x01' || t == '\x02') && isGroupMarkerName(sc.commandName)) {
+  if ((t == inband::kOpenBrace || t == inband::kCloseBrace) && isGroupMarkerName(sc.commandName)) {
     sc.commandName += t;
     return {line, static_cast<int>(i) + 2};
   }
@@ -365,8 +366,8 @@ size_t GetkakkoGroup(std::string_view s, size_t pos, char kind) {
   return npos;
 }
 
-bool isLeftDelimiter(char c) { return c == '(' || c == '\x01' || c == '[' || c == '|' || c == '.'; }
-bool isRightDelimiter(char c) { return c == ')' || c == '\x02' || c == ']' || c == '|' || c == '.'; }
+bool isLeftDelimiter(char c) { return c == '(' || c == inband::kOpenBrace || c == '[' || c == '|' || c == '.'; }
+bool isRightDelimiter(char c) { return c == ')' || c == inband::kCloseBrace || c == ']' || c == '|' || c == '.'; }
 
 namespace {
 // First "\word" not followed by a letter, from pos; npos when none.

@@ -12,26 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "frontend/NameList.h"
+#include "base/Lines.h"
+#include "state/ScanState.h"
 
 namespace vel {
-
-using Lines = std::vector<std::string>;
-
-struct TextPos {
-  int line = 0;
-  int col = 0;  // 1-based
-  bool operator==(const TextPos&) const = default;
-};
-
-// CommandName and BraceFollows: set by the two command-name readers, read
-// by the caller right after the call.
-struct ScanState {
-  std::string commandName;
-  bool braceFollows = false;
-};
-
-constexpr size_t npos = std::string_view::npos;
 
 std::string Trim(std::string_view s);
 std::string TrimLeft(std::string_view s);

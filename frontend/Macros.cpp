@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <array>
 
-#include "canvas/Cp932.h"
-#include "frontend/CharSearch.h"
+#include "base/Cp932.h"
+#include "base/CharSearch.h"
 #include "frontend/TextGen.h"
+#include "frontend/Lexical.h"
 
 namespace vel {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "frontend/Lexical.h"
-#include "layout/state/State.h"
+#include "state/State.h"
 
 namespace vel {
 

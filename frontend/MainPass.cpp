@@ -3,11 +3,12 @@
 #include <filesystem>
 #include <utility>
 
-#include "canvas/Cp932.h"
-#include "frontend/CharSearch.h"
+#include "base/InBand.h"
+#include "base/Cp932.h"
+#include "base/CharSearch.h"
 #include "frontend/Reform.h"
 #include "frontend/SourceFile.h"
-#include "layout/state/Passes.h"
+#include "frontend/Lexical.h"
 
 namespace vel {
 
@@ -29,7 +30,7 @@ class MainPassWalk {
     // Lines the first pass already processed keep their text.
     kept_.assign(lines_.size(), 0);
     for (size_t k = 0; k < lines_.size(); ++k) {
-      if (!lines_[k].empty() && lines_[k][0] == kPreprocessedLineMark) {
+      if (!lines_[k].empty() && lines_[k][0] == inband::kPreprocessedLineMark) {
         lines_[k].erase(0, 1);
         kept_[k] = 1;
       }
@@ -122,10 +123,10 @@ class MainPassWalk {
         s.replace(i, 1, "\\dollar\\/");
         return i + 9;
       case '{':
-        s[i] = '\x01';
+        s[i] = inband::kOpenBrace;
         return i + 1;
       case '}':
-        s[i] = '\x02';
+        s[i] = inband::kCloseBrace;
         return i + 1;
       case '\\':
         if (CommandAt(s, i, "endsource")) {
@@ -195,7 +196,7 @@ class MainPassWalk {
       return 0;
     }
     if (n == '{' || n == '}') {
-      s.replace(i, 2, 1, n == '{' ? '\x01' : '\x02');
+      s.replace(i, 2, 1, n == '{' ? inband::kOpenBrace : inband::kCloseBrace);
       ++i;
       return 0;
     }

@@ -2,16 +2,27 @@
 
 #include <array>
 
-#include "canvas/Cp932.h"
+#include "base/InBand.h"
+#include "base/Cp932.h"
+#include "seams/Seams.h"
+#include "frontend/Lexical.h"
 
 namespace vel {
 
 namespace {
 
-// The class a math command has for spacing. The math symbol tables class
-// their binary operators and relations; until those tables exist every
-// command here counts as ordinary, and their lookup plugs in at this point.
-AtomClass MathCommandClass(const std::string&) { return AtomClass::Ordinary; }
+// The class a math command has for spacing: the hundreds digit of its
+// symbol number classes binary operators (2), relations (3) and spacing
+// (4); everything else, and every name without a number, is ordinary.
+AtomClass MathCommandClass(const MathSeam* math, const std::string& name) {
+  const int n = math ? math->SymbolNumber(name) : -1;
+  switch (n < 0 ? -1 : n / 100) {
+    case 2: return AtomClass::Binary;
+    case 3: return AtomClass::Relation;
+    case 4: return AtomClass::Space;
+    default: return AtomClass::Ordinary;
+  }
+}
 
 // The class the next atom sees after an atom of class `cur`.
 AtomClass After(AtomClass prev, AtomClass cur) {
@@ -74,7 +85,8 @@ std::string GetCutStr(int sizeState, AtomClass prev, AtomClass cur) {
   return s;
 }
 
-bool SpaceInlineMath(ScanState& sc, std::string_view formula, std::string& out, std::string& item) {
+bool SpaceInlineMath(ScanState& sc, const MathSeam* math, std::string_view formula, std::string& out,
+                     std::string& item) {
   std::string_view f = formula;
   if (f.size() >= 2 && f.front() == '$' && f.back() == '$') f = f.substr(1, f.size() - 2);
   out = "$";
@@ -104,7 +116,7 @@ bool SpaceInlineMath(ScanState& sc, std::string_view formula, std::string& out, 
       ++p;
       continue;
     }
-    if (c == '(' || c == '[' || c == '\x01') {
+    if (c == '(' || c == '[' || c == inband::kOpenBrace) {
       emit(AtomClass::Opening, f.substr(p, 1));
       prev = AtomClass::Start;
       ++p;
@@ -183,7 +195,7 @@ bool SpaceInlineMath(ScanState& sc, std::string_view formula, std::string& out, 
       size = s;
       p = q;
     } else {
-      AtomClass cls = MathCommandClass(name);
+      AtomClass cls = MathCommandClass(math, name);
       emit(cls, f.substr(p, q - p));
       prev = After(prev, cls);
       p = q;
@@ -225,7 +237,7 @@ int MathPass(State& st, Lines& lines, std::string& item) {
         continue;
       }
       std::string bad;
-      if (!SpaceInlineMath(st.scan, formula, rebuilt, bad)) {
+      if (!SpaceInlineMath(st.scan, st.seams ? st.seams->math : nullptr, formula, rebuilt, bad)) {
         st.errorLine = k;
         item = bad;
         return -1;

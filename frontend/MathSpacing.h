@@ -7,7 +7,8 @@
 #include <string_view>
 
 #include "frontend/Lexical.h"
-#include "layout/state/State.h"
+#include "seams/MathSeam.h"
+#include "state/State.h"
 
 namespace vel {
 
@@ -21,9 +22,11 @@ enum class AtomClass { Ordinary, Binary, Relation, Space, UnarySign, Start, Open
 std::string GetCutStr(int sizeState, AtomClass prev, AtomClass cur);
 
 // Rebuilds an inline formula ("$...$", as collected by LongGetMath) with
-// the spacing between its atoms. False on a malformed formula, with the
+// the spacing between its atoms, classing commands by their symbol numbers
+// (every command is ordinary without the math seam). False on a malformed formula, with the
 // error item in `item`.
-bool SpaceInlineMath(ScanState& sc, std::string_view formula, std::string& out, std::string& item);
+bool SpaceInlineMath(ScanState& sc, const MathSeam* math, std::string_view formula, std::string& out,
+                     std::string& item);
 
 // Checks every formula of `lines` and rebuilds the inline ones in place.
 // 0, -1 (malformed formula) or -3 (formula not closed); the failing line

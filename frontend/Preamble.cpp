@@ -4,13 +4,12 @@
 #include <cmath>
 #include <limits>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "frontend/Calc.h"
-#include "frontend/CharSearch.h"
+#include "base/CharSearch.h"
 #include "frontend/Values.h"
-#include "layout/Fonts.h"
-#include "layout/state/Passes.h"
-#include "layout/state/Reports.h"
+#include "state/Reports.h"
+#include "frontend/Lexical.h"
 
 namespace vel {
 
@@ -73,29 +72,18 @@ PreambleCommand Lookup(const std::string& n) {
 }
 
 // \documentstyle{size, paper}: the base size and the paper.
-bool DocumentStyle(State& st, const std::string& arg) {
+bool DocumentStyle(State& st, const std::string& arg, DocumentFontApplier applyFont) {
   size_t comma = arg.find(',');
   if (comma == std::string::npos) return false;
   const std::string sizeText = Trim(std::string_view(arg).substr(0, comma));
   st.geo.baseFontSizeText = sizeText;
-  const double points = Calc(st, sizeText);
-  if (points > 0 && std::isfinite(points)) {
-    st.font.baseSize = points * 2000;
-    st.font.base = BaseFont(st);
-    // The current font takes the size as \fontsize would (so 10.3 to 10.6
-    // points are set as 10.6).
-    SetFont(st, st.font.base, 2);
-    SetFontSize(st, sizeText, 2);
-    st.font.docAscent = st.font.ascent;
-    st.font.docDescent = st.font.descent;
-    st.font.docCharHeight = st.font.charHeight;
-  }
+  if (applyFont) applyFont(st, sizeText);
   SetPaper(st, LowerAscii(Trim(std::string_view(arg).substr(comma + 1))));
   return true;
 }
 
 // Executes one preamble command; false when its argument is not valid.
-bool Execute(State& st, PreambleCommand cmd, const std::string& arg) {
+bool Execute(State& st, PreambleCommand cmd, const std::string& arg, DocumentFontApplier applyFont) {
   Geometry& g = st.geo;
   std::vector<std::string> pieces;
   auto setMargin = [&](int& field, const char* name) {
@@ -105,7 +93,7 @@ bool Execute(State& st, PreambleCommand cmd, const std::string& arg) {
   };
   switch (cmd) {
     case PreambleCommand::DocumentStyle:
-      return DocumentStyle(st, arg);
+      return DocumentStyle(st, arg, applyFont);
     case PreambleCommand::Column: {
       // Only one to four columns have their separators.
       int n = Truncate(Calc(st, arg));
@@ -262,7 +250,7 @@ void SetDefaultVariable(State& st) {
   st.font.docCharHeight = st.font.charHeight;
 }
 
-bool ReadBasicVariable(State& st) {
+bool ReadBasicVariable(State& st, DocumentFontApplier applyFont) {
   Lines& lines = st.sourceLines;
   int k = 0;
   size_t i = 0;
@@ -285,7 +273,7 @@ bool ReadBasicVariable(State& st) {
     TextPos end{-1, 0};
     if (st.scan.braceFollows) end = LongGetGroup(lines, after.line, after.col, arg);
     // An argument joined from two lines holds "\/" and is refused.
-    bool ok = end.line >= 0 && FindText(arg, "\\/") == npos && Execute(st, cmd, arg);
+    bool ok = end.line >= 0 && FindText(arg, "\\/") == npos && Execute(st, cmd, arg, applyFont);
     if (!ok) {
       st.errorLine = k;
       st.errorName = name;

@@ -1,15 +1,25 @@
 // The document preamble: defaults of the page geometry and the built-in
 // lengths, the preamble commands up to \begindocument, the paper and its
 // full-page region, and the texts kept for the table-of-contents pass.
-// SetDefaultVariable, ReadBasicVariable and SaveBeforeBeginDocument are
-// declared with the other passes in layout/state/Passes.h.
 #pragma once
 
+#include <string>
 #include <string_view>
 
-#include "layout/state/State.h"
+#include "state/State.h"
 
 namespace vel {
+
+// The defaults of the geometry and the built-in lengths before a preamble.
+void SetDefaultVariable(State& st);
+// Applies the base size of \documentstyle to the fonts (fonts live in the
+// layout, which the preamble reader does not reach): the size text as
+// written, e.g. "10.5".
+using DocumentFontApplier = void (*)(State& st, const std::string& sizeText);
+// The preamble up to \begindocument; false after a message when it fails.
+bool ReadBasicVariable(State& st, DocumentFontApplier applyFont);
+// Keeps the preamble for the second pass of a document with a table of contents.
+void SaveBeforeBeginDocument(State& st);
 
 // Sets the paper from its name ("a4t", "b5", "h", "papersize(w,h)" ...;
 // trimmed and lower-cased), then rebuilds the full-page region.

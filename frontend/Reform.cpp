@@ -1,9 +1,10 @@
 #include "frontend/Reform.h"
 
-#include "canvas/Cp932.h"
+#include "base/InBand.h"
+#include "base/Cp932.h"
 #include "frontend/Macros.h"
 #include "frontend/MathSpacing.h"
-#include "layout/state/Passes.h"
+#include "frontend/Lexical.h"
 
 namespace vel {
 
@@ -69,14 +70,14 @@ int GroupPass(State& st, Lines& lines, std::string& item) {
       return -1;
     }
     // The closing brace first: the opening one may share its line.
-    lines[end.line].replace(static_cast<size_t>(end.col - 2), 1, "\\" + name + '\x02');
+    lines[end.line].replace(static_cast<size_t>(end.col - 2), 1, "\\" + name + inband::kCloseBrace);
     const size_t nameEnd = i + 1 + name.size();
     if (after.line == k && static_cast<size_t>(after.col - 1) == nameEnd) {
-      lines[k][nameEnd] = '\x01';
+      lines[k][nameEnd] = inband::kOpenBrace;
     } else {
       // The brace stood on the next line: the marker must be one name.
       lines[after.line].erase(static_cast<size_t>(after.col - 1), 1);
-      lines[k].insert(nameEnd, 1, '\x01');
+      lines[k].insert(nameEnd, 1, inband::kOpenBrace);
     }
     i = nameEnd + 1;  // nested groups are marked too
   }

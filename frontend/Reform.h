@@ -1,6 +1,5 @@
-// Preprocessing of the source lines (ReformProc, declared with the other
-// passes in layout/state/Passes.h) and its passes, in the order it runs
-// them. Each pass returns 0 or a negative code and names the failing item
+// Preprocessing of the source lines (ReformProc) and its passes, in the
+// order it runs them. Each pass returns 0 or a negative code and names the failing item
 // in `item` ("" when the driver's own message says it all).
 #pragma once
 
@@ -8,12 +7,16 @@
 #include <string_view>
 
 #include "frontend/Lexical.h"
-#include "layout/state/State.h"
+#include "state/State.h"
 
 namespace vel {
 
 // Files included inside each other deeper than this are taken for a loop.
 constexpr int kMaxInputDepth = 32;
+
+// The whole of preprocessing: 0, or -1 syntax error, -2 input file
+// missing, -3 math not closed.
+int ReformProc(State& st);
 
 // TABs, comments, escapes, \input and \ifexistinput, source blocks. Lines
 // that start with kPreprocessedLineMark lose the mark and stay as they

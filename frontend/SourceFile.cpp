@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 
 namespace vel {
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "frontend/Lexical.h"
 
 namespace vel {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "layout/state/PreprocState.h"
+#include "state/PreprocState.h"
 
 namespace vel {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "layout/state/State.h"
+#include "state/State.h"
 
 namespace vel {
 

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "layout/state/Settings.h"
+#include "state/Settings.h"
 
 namespace vel {
 

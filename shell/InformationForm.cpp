@@ -5,7 +5,7 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/qt/FaceTable.h"
 
 namespace vel {

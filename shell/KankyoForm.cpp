@@ -15,8 +15,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "canvas/Cp932.h"
-#include "layout/state/Settings.h"
+#include "base/Cp932.h"
+#include "state/Settings.h"
 
 namespace vel {
 

@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-#include "layout/state/Engine.h"
+#include "driver/Engine.h"
 #include "shell/AppSettings.h"
 
 class QAction;

@@ -12,11 +12,11 @@
 #include <QProcess>
 #include <QUrl>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/qt/FaceTable.h"
 #include "canvas/qt/QtCanvas.h"
 #include "frontend/SourceFile.h"
-#include "layout/SheetDrawing.h"
+#include "layout/drawing/SheetDrawing.h"
 #include "shell/FileHistory.h"
 #include "shell/HelpWindow.h"
 #include "shell/InformationForm.h"

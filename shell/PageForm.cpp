@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "frontend/Calc.h"
-#include "layout/state/State.h"
+#include "state/State.h"
 
 namespace vel {
 

@@ -8,9 +8,9 @@
 #include <QPrinter>
 #include <algorithm>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/qt/QtCanvas.h"
-#include "layout/SheetDrawing.h"
+#include "layout/drawing/SheetDrawing.h"
 
 namespace vel {
 

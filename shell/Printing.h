@@ -12,7 +12,7 @@
 
 #include "canvas/Canvas.h"
 #include "canvas/FakeCanvas.h"
-#include "layout/state/Engine.h"
+#include "driver/Engine.h"
 
 class QPrinter;
 class QPdfWriter;

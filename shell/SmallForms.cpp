@@ -11,7 +11,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "shell/FileHistory.h"
 #include "shell/Printing.h"
 

@@ -2,14 +2,16 @@
 // base font at 10.5 points, one column of the given size.
 #pragma once
 
-#include "layout/Fonts.h"
-#include "layout/state/State.h"
+#include "layout/fonts/Fonts.h"
+#include "state/State.h"
+#include "driver/StandardSeams.h"
 
 namespace veltest {
 
 inline void PrepareBodyState(vel::State& st, vel::Canvas* canvas, vel::Host* host, const vel::Settings* settings,
                              int columnWidth, int columnHeight) {
   st.canvas = canvas;
+  vel::UseStandardSeams(st);
   st.host = host;
   st.settings = settings;
   st.font.size = st.font.baseSize = 21000;

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 
 namespace veltest {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <mutex>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 
 namespace vel {
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 
 namespace vel {
 

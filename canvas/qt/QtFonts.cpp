@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 
 namespace vel {
 

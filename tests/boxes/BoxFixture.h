@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/FakeCanvas.h"
 #include "frontend/Values.h"
-#include "layout/Boxes.h"
-#include "layout/Fonts.h"
-#include "layout/state/State.h"
+#include "layout/boxes/Boxes.h"
+#include "layout/fonts/Fonts.h"
+#include "state/State.h"
+#include "driver/StandardSeams.h"
 
 namespace boxtest {
 
@@ -34,6 +35,7 @@ struct Fixture {
 
   Fixture() {
     st.canvas = &canvas;
+    vel::UseStandardSeams(st);
     st.host = &host;
     st.settings = &settings;
     st.font.size = st.font.baseSize = 21000;

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "BoxFixture.h"
-#include "layout/BoxText.h"
-#include "layout/state/StateStacks.h"
+#include "layout/boxes/BoxText.h"
+#include "layout/scopes/StateStacks.h"
 
 using namespace boxtest;
 using veltest::sj;

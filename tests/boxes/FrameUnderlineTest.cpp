@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "BoxFixture.h"
-#include "layout/LineStyle.h"
+#include "layout/boxes/LineStyle.h"
 
 using namespace boxtest;
 using veltest::sj;

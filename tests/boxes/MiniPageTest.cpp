@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "BoxFixture.h"
-#include "layout/Commands.h"
+#include "layout/commands/Commands.h"
 
 using namespace boxtest;
 using veltest::sj;

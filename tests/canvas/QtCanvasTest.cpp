@@ -9,7 +9,7 @@
 #include <numbers>
 
 #include "TestSupport.h"
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/qt/QtCanvas.h"
 
 using namespace vel;

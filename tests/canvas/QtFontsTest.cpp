@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/qt/QtFonts.h"
 
 using namespace vel;

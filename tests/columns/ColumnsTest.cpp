@@ -3,9 +3,10 @@
 // with their line, page records and their backgrounds.
 #include <gtest/gtest.h>
 
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/FakeCanvas.h"
-#include "layout/state/Passes.h"
+#include "layout/pages/Columns.h"
+#include "driver/StandardSeams.h"
 
 using namespace vel;
 
@@ -24,6 +25,7 @@ struct Columns {
 
   explicit Columns(int perSheet = 1, int perPage = 0) {
     st.canvas = &canvas;
+    vel::UseStandardSeams(st);
     st.host = &host;
     st.geo.columnHeight = kHeight;
     st.geo.topBottomBoxSep = kSep;

@@ -7,13 +7,13 @@
 
 #include "BodyState.h"
 #include "TestSupport.h"
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/FakeCanvas.h"
 #include "frontend/Calc.h"
 #include "frontend/Values.h"
-#include "layout/Commands.h"
-#include "layout/Fonts.h"
-#include "layout/state/Passes.h"
+#include "layout/commands/Commands.h"
+#include "layout/fonts/Fonts.h"
+#include "layout/lines/WordLine.h"
 
 using namespace vel;
 using veltest::sj;

@@ -9,7 +9,7 @@
 
 #include "Typeset.h"
 #include "canvas/Bitmap.h"
-#include "layout/Commands.h"
+#include "layout/commands/Commands.h"
 
 using namespace vel;
 using cmdtest::kHead;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "base/NameList.h"
 #include "frontend/Lexical.h"
 
 using namespace vel;

@@ -9,9 +9,10 @@
 
 #include "canvas/FakeCanvas.h"
 #include "frontend/Values.h"
-#include "layout/Boxes.h"
-#include "layout/Fonts.h"
-#include "layout/state/State.h"
+#include "layout/boxes/Boxes.h"
+#include "layout/fonts/Fonts.h"
+#include "state/State.h"
+#include "driver/StandardSeams.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ struct Run {
   Run() {
     vel::State& s = *st;
     s.canvas = &canvas;
+    vel::UseStandardSeams(s);
     s.host = &host;
     s.settings = &settings;
     s.font.size = s.font.baseSize = 21000;

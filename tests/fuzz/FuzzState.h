@@ -10,7 +10,8 @@
 #include "canvas/FakeCanvas.h"
 #include "frontend/Calc.h"
 #include "frontend/Values.h"
-#include "layout/Fonts.h"
+#include "layout/fonts/Fonts.h"
+#include "driver/StandardSeams.h"
 
 namespace fuzz {
 
@@ -19,6 +20,7 @@ inline vel::State& SharedState() {
   static vel::State* st = [] {
     auto* s = new vel::State;
     s->canvas = &canvas;
+    vel::UseStandardSeams(*s);
     s->font.size = s->font.baseSize = 21000;
     s->font.base = vel::BaseFont(*s);
     vel::SetFont(*s, s->font.base, 2);

@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/FakeCanvas.h"
-#include "layout/state/Engine.h"
-#include "layout/state/Passes.h"
-#include "layout/state/Reports.h"
+#include "driver/Engine.h"
+#include "state/Reports.h"
+#include "base/InBand.h"
+#include "driver/StandardSeams.h"
 
 using namespace vel;
 using veltest::sj;
@@ -20,6 +21,7 @@ struct Fixture {
   Fixture() {
     st.host = &host;
     st.canvas = &canvas;
+    vel::UseStandardSeams(st);
     st.sourceLines = {"line one", "line two \\bad", "three"};
     st.errorLine = 1;
   }
@@ -98,7 +100,7 @@ TEST(Driver, SecondPassSourceFromTheContents) {
   st.pre.contentsLevel = 0;
   st.pre.afterContentsLines = {"after", "http://x"};
   AddContents(st);
-  const std::string m(1, kPreprocessedLineMark);
+  const std::string m(1, vel::inband::kPreprocessedLineMark);
   EXPECT_EQ(st.sourceLines, (Lines{"\\input{veldris}", m + "\\documentstyle{10.5,a4t}", m + "\\begindocument", "\\group{",
                                    m + "front // matter", "\\beginitem{0,2ch}", "\\item{1}...", "\\enditem",
                                    "}\\newpage\\tableofcontents", m + "after", m + "http://x"}));

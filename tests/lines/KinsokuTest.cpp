@@ -8,11 +8,10 @@
 
 #include "BodyState.h"
 #include "TestSupport.h"
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/qt/QtCanvas.h"
-#include "layout/Fonts.h"
-#include "layout/WordLine.h"
-#include "layout/state/Passes.h"
+#include "layout/fonts/Fonts.h"
+#include "layout/lines/WordLine.h"
 
 using namespace vel;
 

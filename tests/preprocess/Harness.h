@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/FakeCanvas.h"
-#include "layout/Fonts.h"
-#include "layout/state/State.h"
+#include "layout/fonts/Fonts.h"
+#include "state/State.h"
+#include "driver/StandardSeams.h"
 
 namespace veltest {
 
@@ -22,6 +23,7 @@ struct Harness {
   explicit Harness(const std::vector<std::string>& utf8Lines = {}) {
     st.host = &host;
     st.canvas = &canvas;
+    vel::UseStandardSeams(st);
     st.settings = &settings;
     st.font.base = vel::BaseFont(st);
     vel::SetFont(st, st.font.base, 2);

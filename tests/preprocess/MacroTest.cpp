@@ -4,7 +4,7 @@
 
 #include "Harness.h"
 #include "frontend/Macros.h"
-#include "layout/state/Passes.h"
+#include "frontend/Reform.h"
 
 using namespace veltest;
 

@@ -6,8 +6,8 @@
 #include "Harness.h"
 #include "frontend/Preamble.h"
 #include "frontend/Values.h"
-#include "layout/state/Engine.h"
-#include "layout/state/Passes.h"
+#include "driver/Engine.h"
+#include "frontend/Reform.h"
 
 using namespace veltest;
 
@@ -15,7 +15,7 @@ namespace {
 // Runs SetDefaultVariable and ReadBasicVariable; false when the preamble failed.
 bool ReadPreamble(Harness& h) {
   vel::SetDefaultVariable(h.st);
-  return vel::ReadBasicVariable(h.st);
+  return vel::ReadBasicVariable(h.st, vel::ApplyDocumentStyleFont);
 }
 std::pair<double, double> Paper(const std::string& name) {
   Harness h;

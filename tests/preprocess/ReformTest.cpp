@@ -6,7 +6,6 @@
 #include "Harness.h"
 #include "frontend/MathSpacing.h"
 #include "frontend/Reform.h"
-#include "layout/state/Passes.h"
 
 using namespace veltest;
 using vel::AtomClass;

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "SheetFixture.h"
-#include "canvas/Cp932.h"
-#include "layout/Commands.h"
-#include "layout/state/Passes.h"
+#include "base/Cp932.h"
+#include "layout/commands/Commands.h"
+#include "layout/drawing/PageDisplay.h"
 
 namespace veltest {
 namespace {

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/FakeCanvas.h"
-#include "layout/state/Engine.h"
+#include "driver/Engine.h"
 #include "shell/Printing.h"
 
 namespace veltest {

@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "canvas/FakeCanvas.h"
-#include "layout/Fonts.h"
-#include "layout/SheetDrawing.h"
-#include "layout/state/StateStacks.h"
+#include "layout/fonts/Fonts.h"
+#include "layout/drawing/SheetDrawing.h"
+#include "layout/scopes/StateStacks.h"
+#include "driver/StandardSeams.h"
 
 namespace veltest {
 
@@ -22,6 +23,7 @@ struct SheetFixture {
   SheetFixture() {
     st.host = &host;
     st.canvas = &canvas;
+    vel::UseStandardSeams(st);
     vel::Geometry& g = st.geo;
     g.paperWidthMM = 200;
     g.paperHeightMM = 300;

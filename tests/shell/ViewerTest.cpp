@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "ShellFixture.h"
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "shell/InformationForm.h"
 #include "shell/MainWindow.h"
 #include "shell/PageForm.h"

@@ -7,10 +7,10 @@
 
 #include "TestSupport.h"
 #include "ValuesFixture.h"
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "canvas/qt/QtCanvas.h"
 #include "frontend/Calc.h"
-#include "layout/Fonts.h"
+#include "layout/fonts/Fonts.h"
 
 using namespace vel;
 using valtest::Env;

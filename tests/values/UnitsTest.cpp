@@ -6,7 +6,7 @@
 
 #include "TestSupport.h"
 #include "ValuesFixture.h"
-#include "canvas/Cp932.h"
+#include "base/Cp932.h"
 #include "frontend/Calc.h"
 #include "frontend/Values.h"
 

@@ -3,8 +3,9 @@
 #pragma once
 
 #include "canvas/FakeCanvas.h"
-#include "layout/Fonts.h"
-#include "layout/state/State.h"
+#include "layout/fonts/Fonts.h"
+#include "state/State.h"
+#include "driver/StandardSeams.h"
 
 namespace valtest {
 
@@ -13,6 +14,7 @@ struct Env {
   vel::State st;
   explicit Env(vel::Canvas* c = nullptr) {
     st.canvas = c ? c : &canvas;
+    vel::UseStandardSeams(st);
     st.font.size = st.font.baseSize = 21000;
     st.font.base = vel::BaseFont(st);
     vel::SetFont(st, st.font.base, 2);

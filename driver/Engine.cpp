@@ -1,0 +1,59 @@
+#include "driver/Engine.h"
+
+#include "driver/StandardSeams.h"
+
+namespace vel {
+
+void Engine::setCanvas(Canvas& c) {
+  canvas_ = &c;
+  if (good_) good_->canvas = &c;
+}
+
+void Engine::setView(double dpi, double zoom) {
+  dpi_ = dpi;
+  zoom_ = zoom;
+  if (good_) {
+    good_->draw.deviceDpi = dpi;
+    good_->draw.zoom = zoom;
+    good_->draw.scale = dpi * zoom / 20000.0;
+  }
+}
+
+void Engine::prepare(State& st) {
+  st.host = host_;
+  st.canvas = canvas_;
+  st.settings = &settings;
+  st.seams = &StandardSeams();
+  st.documentPath = documentPath;
+  size_t slash = documentPath.find_last_of('/');
+  st.documentDir = slash == std::string::npos ? "." : documentPath.substr(0, slash);
+  st.fileName = slash == std::string::npos ? documentPath : documentPath.substr(slash + 1);
+  st.programInputDir = programInputDir;
+  st.sourceLines = source;
+  st.geo.paperWidthMM = paperWidthMM;
+  st.geo.paperHeightMM = paperHeightMM;
+  st.draw.deviceDpi = dpi_;
+  st.draw.zoom = zoom_;
+  st.draw.scale = dpi_ * zoom_ / 20000.0;
+  st.pre.clock = ReadRunClock(fixedClock);
+}
+
+RunStatus Engine::TextDraw(int page) {
+  auto st = std::make_unique<State>();
+  prepare(*st);
+  RunStatus status = vel::TextDraw(*st, page);
+  if (status == RunStatus::Done) {
+    paperWidthMM = st->geo.paperWidthMM;
+    paperHeightMM = st->geo.paperHeightMM;
+    sheets = st->col.sheets;
+    currentSheet = st->draw.currentSheet;
+    good_ = std::move(st);
+    last_.reset();
+  } else {
+    // The viewer keeps the last good pages; the failed run stays for dumps.
+    last_ = std::move(st);
+  }
+  return status;
+}
+
+}  // namespace vel

@@ -1,0 +1,14 @@
+// Figures behind the layout's figure seam.
+#pragma once
+
+#include "seams/FigureSeam.h"
+
+namespace vel {
+
+class FigureTypesetter final : public FigureSeam {
+ public:
+  Result<Extent> Measure(State& st, const std::string& arg) const override;
+  Result<Extent> Draw(State& st, const std::string& arg, int x, int baseline) const override;
+};
+
+}  // namespace vel

@@ -1,0 +1,104 @@
+// Single-line boxes, frames, underlines, mini pages and images.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "layout/commands/Commands.h"
+#include "state/State.h"
+
+namespace vel {
+
+// Boxes and blocks nest at most this deep, and one outermost box makes at
+// most this many walks over box texts (stored boxes measured inside stored
+// boxes, pattern copies drawn inside pattern copies); beyond either the
+// box fails (-10).
+constexpr int kMaxBoxDepth = 200;
+constexpr long long kMaxBoxWalks = 100000;
+
+// Typesets text as one unbroken line: size in st.box.result*, drawn at
+// (x, baseline y) when draw is set. 0 or an error code (the message
+// "** <command>のエラー" written). Commands in the text run through
+// SetCommand in box mode. `rewritten` receives the text as the walk left it
+// (stored boxes and mini pages replaced by references to what was measured,
+// conditionals resolved): what a word keeps so that drawing it later reads
+// the same boxes.
+int BoxWidthHeight(State& st, const std::string& text, int styleLevel, bool vertical, bool draw, int y, int x,
+                   std::string* rewritten = nullptr);
+
+// A framed box (the argument may start with \style{...}). 0 or -10 (the
+// message written).
+int FrameBox(State& st, const std::string& text, int styleLevel, bool draw, int y, int x,
+             std::string* rewritten = nullptr);
+
+// An underlined box; kind 0 (\underline) or 1 (\Underline, adds the rule's
+// room to the depth). 0 or -10 (the message written).
+// With `spanEnd` or `continuation` set, the text is the style of an
+// underline span of running text instead (the start marker's text): the
+// span's width and the depth of its words are taken from BoxResultWidth and
+// BoxResultDepth, and only the rule is drawn (see UnderlineSpan).
+// `continuation`: the part ends at a line end and the span goes on in the
+// next line; each part is drawn alike.
+int UnderLine(State& st, const std::string& text, int styleLevel, bool continuation, bool spanEnd, int kind,
+              bool draw, int y, int x, std::string* rewritten = nullptr);
+// The rule of an underline span of the given style, `width` long, below
+// words reaching `depth` under the baseline y, from x. Leaves the width and
+// the depth (with the rule's room for kind 1) in the box results. 0 or -10.
+int UnderlineSpan(State& st, const std::string& style, int kind, int width, int depth, bool draw, int y, int x);
+// The depth an underline of this style adds below its text (what the
+// capital form adds to the line); 0 for a style that is not one.
+int UnderlineExtraDepth(State& st, const std::string& style);
+
+// A separately typeset block; width < 1: read \align and \width from the
+// text (placed against the reference line by \align), else the block hangs
+// from its reference line (floats, footnotes). The block starts from the
+// defaults of SetDefVar. Its index is left in st.box.resultMiniPage.
+// false on failure (the message is written).
+bool MakeMiniPage(State& st, const std::string& text, int styleLevel, int width);
+// The default settings of a block (mini pages, floats, footnotes).
+void SetDefVar(State& st);
+// Draws mini page `index` with its reference line at y from x, from the
+// defaults it was laid out with; the state is saved and restored around it.
+void DrawMiniPageBlock(State& st, int index, int y, int x);
+
+// The box-making commands of running text (underline, frame box, table,
+// box family, mini page, floats, image, figure, makebox): their rows of
+// SetCommand. Inside a box, the argument as rewritten by the box walk is
+// left in st.box.rewrittenArg.
+int SetBoxCommand(State& st, int num, const std::string& arg, bool hasArg, std::string& wordText,
+                  const CommandContext& ctx);
+
+// An image placed by the figure commands: at the anchor point (x, y) (anchor
+// 1-9: top-left ... bottom-right, 5 the centre), or tiled over the area.
+// Sizes and points in layout units; a missing width or height follows the
+// picture's proportions.
+struct FigureImage {
+  std::string file;  // CP932, searched like \image's
+  double width = 0, height = 0;
+  int anchor = 5;
+  int x = 0, y = 0;
+  bool tile = false;
+  int areaLeft = 0, areaTop = 0, areaRight = 0, areaBottom = 0;
+  bool whiteTransparent = false;
+};
+
+// \image: 1 success, 0 failure (the message is written). In text mode the
+// options and the file name are read from the text and the box's size is
+// left in the box results. In figure mode the image is described by
+// `figure` (DrawFigureImage).
+int DrawImage(State& st, const std::string& text, int x, bool figureMode, bool draw, int y,
+              const FigureImage* figure = nullptr);
+int DrawFigureImage(State& st, const FigureImage& figure, bool draw);
+// A bitmap on the canvas at device coordinates, drawn or stretched.
+void ImageDraw(State& st, int x, int y, const Bitmap& bmp, std::optional<Color> transparent = std::nullopt);
+void ImageStretchDraw(State& st, const Bitmap& bmp, int left, int top, int right, int bottom,
+                      std::optional<Color> transparent = std::nullopt);
+// The search of an image file: a name with a folder as written (from the
+// document's folder when relative), else the document's folder and then
+// the image folders of the settings. The native path, or empty.
+std::string FindImageFile(const State& st, const std::string& name);
+// Loads by the path's extension (any case): 1 loaded, 0 not bmp/jpg/jpeg,
+// -1 the file is no readable image of its kind.
+int LoadImageFile(const std::string& path, Bitmap& out);
+
+}  // namespace vel

@@ -1,0 +1,149 @@
+// Headings with their counters and table-of-contents entries, running
+// headers and footers, \pagenum and \tableofcontents.
+#include <algorithm>
+
+#include "base/Cp932.h"
+#include "frontend/Calc.h"
+#include "layout/boxes/Boxes.h"
+#include "layout/commands/CommandEffects.h"
+#include "layout/scopes/StateStacks.h"
+#include "frontend/Lexical.h"
+
+namespace vel {
+
+void SetChapterList(State& st, int level, const std::string& number, const std::string& title) {
+  PreprocState& pre = st.pre;
+  if (!pre.contentsRequested || pre.contentsPassDone) return;
+  if (level < 0 || level > 2) return;
+  const int from = pre.contentsLevel + 1;
+  const int to = level + 1;
+  if (to > from) {
+    for (int d = from + 1; d < to; ++d) pre.contentsLines.push_back("\\beginitem{0,0}");
+    pre.contentsLines.push_back("\\beginitem{0,2ch}");
+  } else {
+    for (int d = from; d > to; --d) pre.contentsLines.push_back("\\enditem");
+  }
+  static const char* const kSize[] = {"\\fontsize{*1.2}", "\\fontsize{*1.1}", "\\fontsize{*1}"};
+  const std::string size = kSize[level];
+  const int page = st.col.columnsMade / std::max(1, st.geo.columnsPerPage) + st.geo.firstPageNum;
+  pre.contentsLines.push_back("\\item{" + size + number + "}" + "\\group{" + size + title + "}" +
+                              "\\group{\\fontsize{*1}" + "\\dotsfillrightline{" + std::to_string(page) + "}}");
+  pre.contentsLevel = level;
+}
+
+namespace fx {
+
+int Heading(State& st, int sub, const std::string& arg, bool hasArg) {
+  CommandState& c = st.cmd;
+  if (sub >= 3) {
+    // \chapternum ... \subsectionstr: text only inside a header or footer.
+    if (hasArg) return -10;
+    if (!c.inHeaderFooter) return 0;
+    const std::string* texts[] = {&c.chapterNum, &c.chapterTitle, &c.sectionNum,
+                                  &c.sectionTitle, &c.subsectionNum, &c.subsectionTitle};
+    c.replaced = true;
+    c.replacement = *texts[sub - 3];
+    return 0;
+  }
+  if (!hasArg) return -10;
+  StepHeadingCounters(st, sub);
+  StrTok(arg, "&", c.args);
+  std::string number = c.args[0];
+  std::string title;
+  for (size_t i = 1; i < c.args.size(); ++i) {
+    if (i > 1) title += '&';
+    title += c.args[i];
+  }
+  // The number is measured so that the commands in it run.
+  SaveBoxVariables(st);
+  const int r = BoxWidthHeight(st, number, 1, false, false, 0, 0);
+  RestoreBoxVariables(st);
+  c.replaced = false;
+  if (r != 0) {
+    st.errorName.clear();  // the heading is reported; the inner command wrote its line
+    return -10;
+  }
+  switch (sub) {
+    case 0:
+      c.chapterNum = number;
+      c.chapterTitle = title;
+      c.sectionNum.clear();
+      c.sectionTitle.clear();
+      c.subsectionNum.clear();
+      c.subsectionTitle.clear();
+      break;
+    case 1:
+      c.sectionNum = number;
+      c.sectionTitle = title;
+      c.subsectionNum.clear();
+      c.subsectionTitle.clear();
+      break;
+    default:
+      c.subsectionNum = number;
+      c.subsectionTitle = title;
+      break;
+  }
+  SetChapterList(st, sub, number, title);
+  return 0;
+}
+
+int HeaderFooter(State& st, bool footer, int parity, const std::string& arg) {
+  HeadFoot& hf = (footer ? st.geo.footer : st.geo.header)[static_cast<size_t>(parity & 1)];
+  hf.defined = true;
+  ScanState sc;
+  size_t i = 0;
+  while (i < arg.size()) {
+    const char ch = arg[i];
+    if (isLead(ch) && i + 1 < arg.size()) {
+      i += 2;
+      continue;
+    }
+    if (ch != '\\') {
+      ++i;  // text between the sub-commands is ignored
+      continue;
+    }
+    const size_t open = GetCommandName(sc, arg, i);
+    const std::string& name = sc.commandName;
+    std::string* text = name == "left" ? &hf.left : name == "center" ? &hf.center : name == "right" ? &hf.right : nullptr;
+    if (!text && name != "line") {
+      st.errorName = name;
+      return -10;
+    }
+    if (!sc.braceFollows) {
+      st.errorName = name;
+      return -3;
+    }
+    const size_t close = GetGroup(arg, open);
+    if (close == npos) {
+      st.errorName = name;
+      return -1;
+    }
+    const std::string content = arg.substr(open + 1, close - open - 1);
+    if (text) {
+      *text = content;
+    } else {
+      const int w = UnitToPix(st, content);
+      hf.ruleWidth = w < 1 ? 20000 / 144 : w;
+    }
+    i = close + 1;
+  }
+  return 0;
+}
+
+int PageNum(State& st) {
+  if (!st.cmd.inHeaderFooter) return -10;
+  st.cmd.replaced = true;
+  st.cmd.replacement = st.cmd.pageNumText;
+  return 0;
+}
+
+int TableOfContents(State& st, bool hasArg, bool insideBox) {
+  // Only where the second pass put it, after the generated contents.
+  if (hasArg || insideBox || !st.pre.contentsRequested || !st.pre.contentsPassDone) return -10;
+  st.pre.frontMatterPages = st.col.columnsMade / std::max(1, st.geo.columnsPerPage);
+  return 0;
+}
+
+}  // namespace fx
+
+}  // namespace vel

@@ -1,0 +1,150 @@
+// WriteHeaderFooter: the running header, footer and page number of a page,
+// drawn after the page's first column.
+#include <algorithm>
+#include <string>
+
+#include "frontend/TextGen.h"
+#include "layout/boxes/Boxes.h"
+#include "layout/fonts/Fonts.h"
+#include "layout/drawing/SheetDrawing.h"
+#include "layout/scopes/StateStacks.h"
+
+namespace vel {
+
+namespace {
+
+struct Extent {
+  int width = 0, height = 0, depth = 0;
+};
+
+// Header and footer texts are boxes at style level 0.
+Extent measure(State& st, const std::string& text) {
+  if (text.empty()) return {};
+  SaveBoxVariables(st);
+  Extent e;
+  if (BoxWidthHeight(st, text, 0, false, false, 0, 0) == 0)
+    e = {st.box.resultWidth, st.box.resultHeight, st.box.resultDepth};
+  RestoreBoxVariables(st);
+  return e;
+}
+
+void drawText(State& st, const std::string& text, int baseline, int x) {
+  if (text.empty()) return;
+  SaveBoxVariables(st);
+  BoxWidthHeight(st, text, 0, false, true, baseline, x);
+  RestoreBoxVariables(st);
+}
+
+void drawRule(State& st, int width, int x1, int x2, int y) {
+  Pen pen;
+  pen.width = DevicePen(st, width);
+  pen.color = kBlack;
+  st.canvas->setPen(pen);
+  st.canvas->moveTo(DevicePos(st, x1), DevicePos(st, y));
+  st.canvas->lineTo(DevicePos(st, x2), DevicePos(st, y));
+}
+
+// The three texts of a header or footer on one baseline over the page's
+// text width: left, centred and right-aligned.
+void drawThree(State& st, const HeadFoot& hf, const Extent (&e)[3], int baseline, int left, int width) {
+  drawText(st, hf.left, baseline, left);
+  drawText(st, hf.center, baseline, left + (width - e[1].width) / 2);
+  drawText(st, hf.right, baseline, left + width - e[2].width);
+}
+
+}  // namespace
+
+std::string PageNumberText(const State& st, int p, bool& frontMatter, int& number) {
+  const bool contents = st.pre.contentsRequested && st.pre.contentsPassDone;
+  frontMatter = contents && p < st.pre.frontMatterPages;
+  if (frontMatter) {
+    number = p - st.geo.titlePageNum + 1;
+    return number > 0 ? ToRom(number, false) : std::string();
+  }
+  number = p + st.geo.firstPageNum - (contents ? st.pre.frontMatterPages : st.geo.titlePageNum);
+  return std::to_string(number);
+}
+
+void WriteHeaderFooter(State& st, int c) {
+  const Geometry& g = st.geo;
+  const int perPage = std::max(1, g.columnsPerPage);
+  const int perSheet = std::clamp(g.columnsPerSheet, 1, 4);
+  if (c < 0 || c % perPage != 0 || !st.canvas) return;
+
+  bool front = false;
+  int number = 0;
+  const std::string num = PageNumberText(st, c / perPage, front, number);
+  st.cmd.pageNumText = num;
+  if (!front && number <= 0) return;
+
+  // The texts are set in the base font at the base size, Latin letters in
+  // the roman face; the font in force comes back afterwards.
+  const Font font = st.font.current;
+  const double size = st.font.size;
+  const int level = st.font.styleLevel;
+  const int alnum = st.font.alnumFontMode;
+  const CommandState headings = st.cmd;
+  st.font.alnumFontMode = 0;
+  st.font.size = st.font.baseSize;
+  SetFont(st, BaseFont(st), 0);
+  st.cmd.inHeaderFooter = true;
+
+  int left = g.leftMargin;
+  for (int i = 0; i < c % perSheet; ++i) left += g.columnWidth + g.columnSep[size_t(std::min(i, 2))];
+  const int width = g.pageWidth;
+
+  if (front) {
+    // Front matter: only the number, right-aligned above the text area.
+    if (!num.empty()) {
+      const Extent e = measure(st, num);
+      drawText(st, num, g.topMargin - g.headSep - e.depth, left + width - e.width);
+    }
+  } else {
+    const size_t parity = number % 2 == 0 ? 0 : 1;
+    // The headings in force at the end of the page.
+    const int last = std::min({c + perPage - 1, st.col.columnsMade - 1, static_cast<int>(st.columnList.size()) - 1});
+    if (last >= 0) {
+      const ColumnInfo& col = st.columnList[size_t(last)];
+      st.cmd.chapterTitle = col.chapterTitle;
+      st.cmd.chapterNum = col.chapterNum;
+      st.cmd.sectionTitle = col.sectionTitle;
+      st.cmd.sectionNum = col.sectionNum;
+      st.cmd.subsectionTitle = col.subsectionTitle;
+      st.cmd.subsectionNum = col.subsectionNum;
+    }
+
+    const HeadFoot& head = g.header[parity];
+    {
+      const Extent e[3] = {measure(st, head.left), measure(st, head.center), measure(st, head.right)};
+      const int depth = std::max({e[0].depth, e[1].depth, e[2].depth});
+      const int rule = head.ruleWidth;
+      drawThree(st, head, e, g.topMargin - rule / 2 - g.headSep - depth, left, width);
+      if (rule > 0) drawRule(st, rule, left, left + width, g.topMargin - g.headSep - rule / 2);
+    }
+    const HeadFoot& foot = g.footer[parity];
+    {
+      const Extent e[3] = {measure(st, foot.left), measure(st, foot.center), measure(st, foot.right)};
+      const int height = std::max({e[0].height, e[1].height, e[2].height});
+      const int rule = foot.ruleWidth;
+      const int textBottom = g.paperHeight - g.bottomMargin;
+      drawThree(st, foot, e, textBottom + g.footSep + rule / 2 + height, left, width);
+      if (rule > 0) drawRule(st, rule, left, left + width, textBottom + g.footSep - rule / 2);
+    }
+  }
+
+  st.cmd.inHeaderFooter = false;
+  st.cmd.chapterTitle = headings.chapterTitle;
+  st.cmd.chapterNum = headings.chapterNum;
+  st.cmd.sectionTitle = headings.sectionTitle;
+  st.cmd.sectionNum = headings.sectionNum;
+  st.cmd.subsectionTitle = headings.subsectionTitle;
+  st.cmd.subsectionNum = headings.subsectionNum;
+  st.font.size = size;
+  st.font.current = font;
+  SetBigNormalHeight(st, level);
+  GetFontMetric(st);
+  SetSkip(st);
+  st.font.alnumFontMode = alnum;
+}
+
+}  // namespace vel

@@ -1,0 +1,109 @@
+// The records of a typesetting run: words, lines, columns, pages, mini
+// pages and stored boxes, and the snapshot of the state kept per page and
+// per closed group.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "canvas/Canvas.h"
+#include "base/NameList.h"
+
+namespace vel {
+
+using LengthNameList = NameList<int>;
+using ValueNameList = NameList<double>;
+
+struct WordInfo {
+  int32_t width = 0;
+  int32_t height = 0;  // above the baseline
+  int32_t depth = 0;   // below the baseline
+  int32_t kind = 0;
+  int32_t subType = 0;
+  int32_t value = 0;
+  int32_t valueA = 0;  // for register assignments: the two halves of the double
+  int32_t valueB = 0;
+  int32_t line = 0;  // source line index
+  int32_t pos = 0;   // 1-based byte position in that line
+};
+
+struct LineInfo {
+  int32_t lastWord = 0;
+  int32_t height = 0;  // height + depth
+  int32_t width = 0;   // width used
+  int32_t ascent = 0;
+  int32_t kind = 0;
+  int32_t count = 0;  // words of positive width
+  int32_t skip = 0;   // vertical space below the line
+  int32_t offset = 0;
+  int32_t lineWidth = 0;
+};
+
+struct ColumnInfo {
+  int32_t lastLine = -1;
+  std::string chapterTitle, chapterNum, sectionTitle, sectionNum, subsectionTitle, subsectionNum;
+  std::vector<int> topOfColumn;     // MiniPageList indexes
+  std::vector<int> topOfPage;       // shared by the columns of a page
+  std::vector<int> bottomOfColumn;  // footnotes first, then the other bottom boxes
+  std::vector<int> bottomOfPage;    // shared by the columns of a page
+  int32_t footnoteCount = 0;
+  Color bgColor = kWhite;
+  bool hasBgColor = false;
+  std::string bgImage;
+  bool hasBgImage = false;
+};
+
+// A snapshot of the state at the start of a sheet (and of a group's
+// opening state, kept when the group closes).
+struct PageInfo {
+  int ruleWidth = 0;
+  int frameBoxSep = 0;
+  int tableRowSep = 0;
+  int tableColSep = 0;
+  int matrixRowSep = 0;
+  int matrixColSep = 0;
+  double fontSize = 0;
+  Font font;
+  Color ruleColor = kBlack;
+  LengthNameList lengths;
+  LengthNameList userLengths;
+  std::array<int, 100> counters{};
+  int mathKakkoMode = 0;
+  int inlineMathMode = 0;
+  int mathRightIndent = 0;
+  int lineSkip = 0;
+  int parSkip = 0;
+  int mathIndent = 0;
+  int parIndent = 0;
+  int itemLevel = 0;
+  bool boldMath = false;
+  int underlineSep = 0;
+  int doubleLineSep = 0;
+  Color bgColor = kWhite;
+  bool hasBgColor = false;
+  std::string bgImage;
+  bool hasBgImage = false;
+  int alnumFontMode = 0;
+};
+
+// A block typeset apart: \minipage contents, floats and footnotes.
+struct MiniPage {
+  std::vector<std::string> wordTexts;
+  std::vector<WordInfo> words;
+  std::vector<LineInfo> lines;
+  int width = 0;
+  int height = 0;  // above the reference line
+  int depth = 0;
+};
+
+struct StoredBox {
+  int width = 0;
+  int height = 0;
+  int depth = 0;
+  std::string text;
+  bool footnotesRemoved = false;
+};
+
+}  // namespace vel

@@ -1,0 +1,126 @@
+// The typesetting state: every list and scalar a typesetting run builds.
+// One State is made per run (the Engine keeps the last good one); the
+// operations of every subsystem take it explicitly.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "canvas/Canvas.h"
+#include "base/Lines.h"
+#include "state/ScanState.h"
+#include "state/BoxState.h"
+#include "state/ColumnState.h"
+#include "state/CommandState.h"
+#include "state/DrawState.h"
+#include "state/FigureState.h"
+#include "state/FontState.h"
+#include "state/Geometry.h"
+#include "state/Host.h"
+#include "state/LineState.h"
+#include "state/MathState.h"
+#include "state/PreprocState.h"
+#include "state/Records.h"
+#include "state/Settings.h"
+#include "state/ValueStore.h"
+
+namespace vel {
+
+struct Seams;  // the math, figure and table plug-ins (seams/Seams.h)
+
+// Saved by a brace group and by the commands that open one.
+struct GroupVariables {
+  Font font;
+  bool verticalFace = false;
+  double fontSize = 0;
+  int styleLevel = 0;
+  int ruleWidth = 0, frameBoxSep = 0, tableRowSep = 0, tableColSep = 0;
+  Color ruleColor = kBlack;
+  int lineSkip = 0, parSkip = 0, mathIndent = 0, mathRightIndent = 0, parIndent = 0;
+  int matrixRowSep = 0, matrixColSep = 0;
+  int mathKakkoMode = 0, inlineMathMode = 0;
+  bool boldMath = false;
+  int underlineSep = 0, doubleLineSep = 0;
+  int alnumFontMode = 0;
+  std::array<int, 10> leftIndent{}, rightIndent{};
+};
+
+// Saved around the contents of a box measured or drawn apart from the text.
+struct BoxVariables {
+  Font font;
+  bool verticalFace = false;
+  double fontSize = 0;
+  int styleLevel = 0;
+  int ruleWidth = 0, frameBoxSep = 0, tableRowSep = 0, tableColSep = 0;
+  bool mathMode = false;
+  Color ruleColor = kBlack;
+  int matrixRowSep = 0, matrixColSep = 0;
+  bool boldMath = false;
+  int underlineSep = 0, doubleLineSep = 0;
+  int mathKakkoMode = 0, inlineMathMode = 0;
+  double charHeight = 0, mathAxis = 0;
+  int alnumFontMode = 0;
+};
+
+// Saved (and then cleared) around a mini page: the whole paragraph and line state.
+struct MiniPageVariables {
+  LineState line;
+  Font font;
+  double fontSize = 0;
+  bool mathMode = false;
+  int columnWidth = 0;
+};
+
+struct State {
+  // Surroundings of the run (not owned).
+  Host* host = nullptr;
+  Canvas* canvas = nullptr;  // measures always; draws when a page is drawn
+  const Settings* settings = nullptr;
+  const Seams* seams = nullptr;  // installed by the driver
+  std::string documentPath;  // native path of the opened file
+  std::string documentDir;   // its folder (native)
+  std::string fileName;      // its name without folder (native)
+  std::string programInputDir;  // the program's own data/input folder
+
+  ScanState scan;
+  ValueStore val;
+  Geometry geo;
+  PreprocState pre;
+  FontState font;
+  LineState line;
+  CommandState cmd;
+  ColumnState col;
+  DrawState draw;
+  BoxState box;
+  MathState math;
+  FigureState fig;
+
+  Lines sourceLines;
+
+  std::vector<WordInfo> wordList;
+  std::vector<std::string> wordTextList;
+  std::vector<LineInfo> lineList;
+  std::vector<ColumnInfo> columnList;
+  std::vector<PageInfo> pageList;
+  PageInfo currentPageState;
+
+  std::vector<StoredBox> boxList;
+  std::vector<MiniPage> miniPageList;
+
+  std::vector<GroupVariables> groupVariablesList;
+  std::vector<BoxVariables> boxVariablesList;
+  std::vector<MiniPageVariables> miniPageVariablesList;
+  std::vector<PageInfo> groupInfoList;
+
+  // The failure being reported: the source line index and the command name.
+  int errorLine = 0;
+  std::string errorName;
+
+  // Messages go to the host's INFORMATION window.
+  void message(const std::string& cp932) const {
+    if (host) host->addLine(cp932);
+  }
+};
+
+}  // namespace vel
