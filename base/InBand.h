@@ -21,6 +21,17 @@ constexpr char kStyleNormalCap = '\x0E';
 constexpr char kStyleNormal = '\x0F';
 constexpr char kStyleSmall = '\x10';
 constexpr char kStyleSmallSmall = '\x11';
+// The style level a style code selects, or 0 for another byte.
+constexpr int StyleLevelOfCode(char c) {
+  return (c >= kStyleNormalCap && c <= kStyleSmallSmall) ? c - kStyleNormalCap + 1 : 0;
+}
+
+// The byte right after "\under{" that tells the math layout which gap to
+// leave between a limit operator and its lower limit: \lim, \inf and
+// \liminf take the first, \sup and \limsup the second; the big operators
+// none.
+constexpr char kLimitMarkerLim = '\x0A';
+constexpr char kLimitMarkerSup = '\x0D';
 
 // "\" + one of these bytes + four digit bytes is an encoded length
 // (negative or positive); six bytes in all.

@@ -1,5 +1,6 @@
 #include "driver/Engine.h"
 
+#include "base/Units.h"
 #include "driver/StandardSeams.h"
 
 namespace vel {
@@ -15,7 +16,7 @@ void Engine::setView(double dpi, double zoom) {
   if (good_) {
     good_->draw.deviceDpi = dpi;
     good_->draw.zoom = zoom;
-    good_->draw.scale = dpi * zoom / 20000.0;
+    good_->draw.scale = units::DeviceScale(dpi, zoom);
   }
 }
 
@@ -34,7 +35,7 @@ void Engine::prepare(State& st) {
   st.geo.paperHeightMM = paperHeightMM;
   st.draw.deviceDpi = dpi_;
   st.draw.zoom = zoom_;
-  st.draw.scale = dpi_ * zoom_ / 20000.0;
+  st.draw.scale = units::DeviceScale(dpi_, zoom_);
   st.pre.clock = ReadRunClock(fixedClock);
 }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/Cp932.h"
+#include "base/Units.h"
 #include "frontend/Calc.h"
 #include "frontend/Lexical.h"
 
@@ -227,7 +228,7 @@ Fail NamedOperand(Eval& ev, std::string_view t, long double& v) {
   else if (name.size() == 5 && startsWith(name, 0, "pval") && name[4] >= 'A' && name[4] <= 'Z')
     v = st.val.registers[static_cast<size_t>(52 + name[4] - 'A')];
   else if (name == "dimen") v = st.fig.dimen;
-  else if (name == "fontsize") v = -static_cast<long double>(st.font.current.height) * 72 / 20000;
+  else if (name == "fontsize") v = -static_cast<long double>(st.font.current.height) * 72 / units::kUnitsPerInch;
   else if (name == "getgraphpointcount") v = st.fig.graph.count;
   else if (name == "roty") v = st.fig.rotY;
   else if (name == "rotz") v = st.fig.rotZ;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "base/Units.h"
 #include "base/InBand.h"
 #include "base/Cp932.h"
 #include "frontend/Calc.h"
@@ -15,10 +16,10 @@ namespace vel {
 namespace {
 
 // Layout units per unit: the resolution r = 10 times the scale m = 2000.
-constexpr double kInch = 2000.0 * 10.0;
-constexpr double kMm = kInch / 25.4;
+constexpr double kInch = units::kPerInch;
+constexpr double kMm = units::kPerMM;
 constexpr double kCm = kInch / 2.54;
-constexpr double kPt = kInch / 72.0;
+constexpr double kPt = units::kPerPoint;
 
 bool isLetter(char c) { return isAsciiLetter(c); }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "base/Units.h"
 #include "base/Cp932.h"
 #include "frontend/Calc.h"
 #include "base/CharSearch.h"
@@ -15,8 +16,6 @@ namespace vel {
 
 namespace {
 
-constexpr double kLayoutPerInch = 20000;
-
 // Truncation toward zero that stays defined for any double.
 int Truncate(double v) {
   if (std::isnan(v)) return 0;
@@ -25,7 +24,7 @@ int Truncate(double v) {
   return static_cast<int>(v);
 }
 
-int MMToLayout(double mm) { return Truncate(mm / 25.4 * kLayoutPerInch); }
+int MMToLayout(double mm) { return Truncate(mm / 25.4 * units::kPerInch); }
 
 // ASCII letters lowered; double-byte characters (whose trail byte may be
 // a capital) stay.
@@ -231,7 +230,7 @@ void SetDefaultVariable(State& st) {
   st.line.lineSkip = st.line.parSkip = 1574;
   st.line.parIndent = 0;
 
-  for (const char* n : {"topmargin", "bottommargin", "leftmargin", "rightmargin"}) SetLengthList(st, n, 20000);
+  for (const char* n : {"topmargin", "bottommargin", "leftmargin", "rightmargin"}) SetLengthList(st, n, units::kUnitsPerInch);
   SetLengthList(st, "lineskip", 1574);
   SetLengthList(st, "parskip", 1574);
   SetLengthList(st, "rulewidth", 157);

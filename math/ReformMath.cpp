@@ -76,10 +76,10 @@ bool takesTextArgument(std::string_view name) {
 }
 
 char styleCodeOf(std::string_view name) {
-  if (name == "Normal") return kStyleCodeNormalCap;
-  if (name == "normal") return kStyleCodeNormal;
-  if (name == "small") return kStyleCodeSmall;
-  if (name == "smallsmall") return kStyleCodeSmallSmall;
+  if (name == "Normal") return inband::kStyleNormalCap;
+  if (name == "normal") return inband::kStyleNormal;
+  if (name == "small") return inband::kStyleSmall;
+  if (name == "smallsmall") return inband::kStyleSmallSmall;
   return 0;
 }
 
@@ -255,11 +255,11 @@ int ReformOfUpLow(std::string& s, int first, int last) {
       switch (GetEachTypeCommandNum(std::string_view(nucleus).substr(1))) {
         case 4: case 21: case 23:  // lim, inf, liminf
           limits = true;
-          marker = kLimitMarkerLim;
+          marker = inband::kLimitMarkerLim;
           break;
         case 20: case 22:  // sup, limsup
           limits = true;
-          marker = kLimitMarkerSup;
+          marker = inband::kLimitMarkerSup;
           break;
         case 143: case 144: case 145: case 146: case 147:  // the big operators
           limits = true;

@@ -15,26 +15,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/InBand.h"
 #include "math/MathSymbols.h"
 
 namespace vel {
-
-// "\" + one of these bytes switches the style level of the rest of the
-// formula: \Normal, \normal, \small, \smallsmall give levels 1 to 4.
-inline constexpr char kStyleCodeNormalCap = '\x0E';
-inline constexpr char kStyleCodeNormal = '\x0F';
-inline constexpr char kStyleCodeSmall = '\x10';
-inline constexpr char kStyleCodeSmallSmall = '\x11';
-// The style level of a style code byte, or 0.
-constexpr int StyleLevelOfCode(char c) {
-  return (c >= kStyleCodeNormalCap && c <= kStyleCodeSmallSmall) ? c - kStyleCodeNormalCap + 1 : 0;
-}
-
-// The byte right after "\under{" that tells the layout which gap to leave
-// between a limit operator and its lower limit: \lim, \inf and \liminf
-// take the first, \sup and \limsup the second; the big operators none.
-inline constexpr char kLimitMarkerLim = '\x0A';
-inline constexpr char kLimitMarkerSup = '\x0D';
 
 // Formulas nested deeper than this inside upright text arguments are
 // refused; well beyond any real document, and it bounds the recursion.

@@ -2,13 +2,15 @@
 // position of the line being drawn.
 #pragma once
 
+#include "base/Units.h"
+
 namespace vel {
 
 struct DrawState {
   bool drawing = false;    // a page is being drawn (hpos reads the pen position)
   bool printing = false;
   double penBias = 0.5;    // added to pen widths: 0.5 on screen, 0.99 when printing
-  double scale = 96.0 / 20000.0;  // device pixels per layout unit (S)
+  double scale = units::DeviceScale(96.0);  // device pixels per layout unit (S)
   double zoom = 1.0;
   double deviceDpi = 96.0;
   int linePenX = 0;        // layout x of the pen in the line being drawn

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Units.h"
 #include "canvas/Canvas.h"
 
 namespace vel {
@@ -63,8 +64,8 @@ struct FigureState {
   int hatchSpacing = 787;  // 1 mm
   int hatchWidth = 78;     // 0.1 mm
   int textClip = 0;
-  double textMarginX = 20000 * 0.6 / 25.4;  // 0.6 mm
-  double textMarginY = 20000 * 0.2 / 25.4;  // 0.2 mm
+  double textMarginX = units::kPerInch * 0.6 / 25.4;  // 0.6 mm
+  double textMarginY = units::kPerInch * 0.2 / 25.4;  // 0.2 mm
   int closeModeSide = 0;
 
   // Named points A-Z, a-z: coordinate texts joined by commas.

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "base/Units.h"
 #include "canvas/Region.h"
 
 namespace vel {
@@ -17,7 +18,8 @@ struct HeadFoot {
 };
 
 struct Geometry {
-  int topMargin = 20000, bottomMargin = 20000, leftMargin = 20000, rightMargin = 20000;
+  int topMargin = units::kUnitsPerInch, bottomMargin = units::kUnitsPerInch;
+  int leftMargin = units::kUnitsPerInch, rightMargin = units::kUnitsPerInch;
   int columnsPerSheet = 1;
   int pagesPerSheet = 1;
   int columnsPerPage = 1;

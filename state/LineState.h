@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "state/WordKinds.h"
+
 namespace vel {
 
 struct ItemLevel {
   int leftEdge = 0;
-  int rightEdge = 0;  // -10000: automatic label width
+  int rightEdge = 0;  // or kAutomaticLabelWidth
   int counter = 0;
 };
 
@@ -53,7 +55,7 @@ struct LineState {
   bool itemJustOpened = false;
   std::array<ItemLevel, 10> items{};
   int nextItemIndent = 0;
-  int nextLabelWidth = -10000;
+  int nextLabelWidth = kAutomaticLabelWidth;
   int outermostItemLine = -1;  // source line where the outermost open list began
 
   // Underline spans.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "canvas/Canvas.h"
+#include "state/WordKinds.h"
 #include "base/NameList.h"
 
 namespace vel {

@@ -11,6 +11,7 @@
 #include "frontend/Values.h"
 #include "layout/boxes/BoxText.h"
 #include "layout/boxes/Boxes.h"
+#include "layout/commands/CommandEffects.h"
 #include "layout/commands/Commands.h"
 #include "layout/fonts/Fonts.h"
 #include "layout/boxes/LineStyle.h"
@@ -35,9 +36,6 @@ bool isBoxFamily(int num) {
   return num == cmd::Figure || num == cmd::Underline || num == cmd::FrameBox || num == cmd::Table ||
          num == cmd::Box || num == cmd::Image || num == cmd::MakeBox;
 }
-
-// Kinds whose word takes room in the line.
-bool takesRoom(int k) { return (k >= 0 && k <= 10 && k != cmd::Float) || (k >= 40 && k <= 48) || k == 132 || k == 133; }
 
 class BoxWalk {
  public:
@@ -355,23 +353,19 @@ int BoxWalk::command() {
     // A footnote in a box is placed like one in running text.
     int placed = PlaceFloat(st_, o.value, o.subType, false);
     if (placed < 0) return fail(placed, name);
-  } else if (k >= cmd::ValFirst && k <= cmd::ValFirst + 51) {
-    double v;
-    uint32_t halves[2] = {static_cast<uint32_t>(o.valueA), static_cast<uint32_t>(o.valueB)};
-    std::memcpy(&v, halves, sizeof v);
-    st_.val.registers[static_cast<size_t>(k - cmd::ValFirst)] = v;
-  } else if (k >= cmd::UserLengthFirst) {
-    int u = k - cmd::UserLengthFirst;
+  } else if (IsRegisterAssignment(k)) {
+    st_.val.registers[static_cast<size_t>(RegisterOfKind(k))] = fx::HalvesDouble(o.valueA, o.valueB);
+  } else if (IsUserLengthAssignment(k)) {
+    int u = UserLengthOfKind(k);
     if (u < st_.val.userLengthList.Count()) st_.val.userLengthList[u].value = o.value;
   }
-  if (k == 0 && !wordText.empty()) drawGlyphs(st_.font.current, wordText);
-  if (takesRoom(k)) {
+  if (k == cmd::Text && !wordText.empty()) drawGlyphs(st_.font.current, wordText);
+  const CommandTraits& t = TraitsOf(k);
+  if (t.takesRoomInBox) {
     adv_ += o.width;
-    if (k < 40 || k == 132 || k == 133) extend(o.height, o.depth);
+    if (t.extendsBox) extend(o.height, o.depth);
   }
-  if (k < 40) cls_ = cls::SpaceOrBox;
-  else if ((k >= 40 && k <= 50) || (k >= 150 && k <= 169) || k == 100 || k == 103 || (k >= 115 && k <= 117))
-    cls_ = cls::None;
+  cls_ = ClassAfter(t, cls_);
   return 0;
 }
 

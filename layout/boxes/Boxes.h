@@ -63,9 +63,9 @@ void DrawMiniPageBlock(State& st, int index, int y, int x);
 
 // The box-making commands of running text (underline, frame box, table,
 // box family, mini page, floats, image, figure, makebox): their rows of
-// SetCommand. Inside a box, the argument as rewritten by the box walk is
-// left in st.box.rewrittenArg.
-int SetBoxCommand(State& st, int num, const std::string& arg, bool hasArg, std::string& wordText,
+// SetCommand, which has applied the argument rules of their rows. Inside a
+// box, the argument as rewritten by the box walk is left in st.box.rewrittenArg.
+int SetBoxCommand(State& st, int num, const std::string& arg, std::string& wordText,
                   const CommandContext& ctx);
 
 // An image placed by the figure commands: at the anchor point (x, y) (anchor

@@ -1,3 +1,4 @@
+#include "base/Units.h"
 #include "layout/boxes/LineStyle.h"
 
 #include <algorithm>
@@ -8,7 +9,6 @@ namespace vel {
 
 namespace {
 
-constexpr double kLayoutPerMm = 20000.0 / 25.4;
 constexpr size_t kMaxPiece = 1200;  // segments per polyline call
 
 int clampToInt(double v) { return static_cast<int>(std::clamp(v, -2.0e9, 2.0e9)); }
@@ -16,12 +16,12 @@ int clampToInt(double v) { return static_cast<int>(std::clamp(v, -2.0e9, 2.0e9))
 // The twelve lengths of a pattern (dash, gap, dash, ...) in layout units;
 // e widens every gap for the round caps that wide pens add to the dashes.
 std::array<double, 12> patternOf(int style, double e) {
-  const double L = 1.36 * kLayoutPerMm, S = 0.34 * kLayoutPerMm;
+  const double L = 1.36 * units::kPerMM, S = 0.34 * units::kPerMM;
   std::array<double, 12> p{};
   for (size_t i = 0; i < 12; i += 2) {
     switch (style) {
       case 1: p[i] = L, p[i + 1] = L + e; break;
-      case 2: p[i] = 0.68 * kLayoutPerMm, p[i + 1] = 0.8 * 0.68 * kLayoutPerMm + e; break;
+      case 2: p[i] = 0.68 * units::kPerMM, p[i + 1] = 0.8 * 0.68 * units::kPerMM + e; break;
       case 3: p[i] = S, p[i + 1] = S + e; break;
       case 4: p[i] = (i % 4 == 0) ? L : S, p[i + 1] = S + e; break;
       default: p[i] = (i % 6 == 0) ? L : S, p[i + 1] = S + e; break;  // 5

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Cp932.h"
+#include "base/Units.h"
 #include "frontend/Calc.h"
 #include "frontend/Values.h"
 #include "layout/boxes/BoxText.h"
@@ -18,9 +19,8 @@ namespace {
 
 using namespace boxtext;
 
-constexpr double kLayoutPerMm = 20000.0 / 25.4;
 
-int mm(double v) { return static_cast<int>(v * kLayoutPerMm); }
+int mm(double v) { return static_cast<int>(v * units::kPerMM); }
 
 bool failWith(State& st, const std::string& message) {
   st.message("** " + message);
@@ -75,7 +75,7 @@ void SetDefVar(State& st) {
   SetFont(st, BaseFont(st), 2);
   const double H = st.font.charHeight;
   st.line.lineSkip = st.line.parSkip = mm(2);
-  st.cmd.ruleWidth = static_cast<int>(20000.0 / 144);
+  st.cmd.ruleWidth = static_cast<int>(units::kPerInch / 144);
   st.cmd.frameBoxSep = mm(0.5);
   st.cmd.tableRowSep = st.cmd.tableColSep = mm(1);
   st.line.mathIndent = st.line.mathRightIndent = static_cast<int>(2 * H);

@@ -159,7 +159,7 @@ int floatBox(State& st, int sub, const std::string& arg, const CommandContext& c
 
 }  // namespace
 
-int SetBoxCommand(State& st, int num, const std::string& arg, bool hasArg, std::string& wordText,
+int SetBoxCommand(State& st, int num, const std::string& arg, std::string& wordText,
                   const CommandContext& ctx) {
   // Nested commands overwrite the command being executed; its caller reads them after.
   const int sub = st.cmd.subType;
@@ -170,7 +170,6 @@ int SetBoxCommand(State& st, int num, const std::string& arg, bool hasArg, std::
 
   switch (num) {
     case cmd::Figure: {
-      if (!hasArg) return -3;
       const FigureSeam* figure = st.seams ? st.seams->figure : nullptr;
       Result<Extent> e = figure ? (ctx.draw ? figure->Draw(st, arg, ctx.x, ctx.y) : figure->Measure(st, arg))
                                 : Result<Extent>(LayoutCode::InvalidArgument);
@@ -183,7 +182,6 @@ int SetBoxCommand(State& st, int num, const std::string& arg, bool hasArg, std::
       break;
     }
     case cmd::Underline:
-      if (!hasArg) return -3;
       if (UnderLine(st, arg, ctx.styleLevel, false, false, sub, ctx.draw, ctx.y, ctx.x, &rewritten) < 0) {
         r = -10;
         break;
@@ -193,7 +191,6 @@ int SetBoxCommand(State& st, int num, const std::string& arg, bool hasArg, std::
       st.box.rewrittenArg = rewritten;
       break;
     case cmd::FrameBox:
-      if (!hasArg) return -3;
       if (FrameBox(st, arg, ctx.styleLevel, ctx.draw, ctx.y, ctx.x, &rewritten) < 0) {
         r = -10;
         break;
@@ -203,7 +200,6 @@ int SetBoxCommand(State& st, int num, const std::string& arg, bool hasArg, std::
       st.box.rewrittenArg = rewritten;
       break;
     case cmd::Table: {
-      if (!hasArg) return -3;
       const TableSeam* table = st.seams ? st.seams->table : nullptr;
       Result<Extent> e = !table ? Result<Extent>(LayoutCode::InvalidArgument)
                          : ctx.draw ? table->Draw(st, arg, ctx.styleLevel, ctx.x, ctx.y)
@@ -221,21 +217,17 @@ int SetBoxCommand(State& st, int num, const std::string& arg, bool hasArg, std::
     case cmd::Box:
       switch (sub) {
         case 1:  // a stored box by its letter
-          if (hasArg) return -10;
           r = storedBox(st, st.box.boxLetterIndex[static_cast<size_t>(name.size() == 4 ? name[3] - 'A' : 0)], ctx,
                         wordText);
           break;
         case 3:
-          if (!hasArg) return -3;
-          r = raiseBox(st, arg, ctx, wordText);
+              r = raiseBox(st, arg, ctx, wordText);
           break;
         case 4:  // the reference the box walk wrote for a stored box
-          if (hasArg) return -10;
           r = storedBox(st, BoxRefIndexOfName(name), ctx, wordText);
           break;
         default:  // \box, \rm
-          if (!hasArg) return -3;
-          if (box(st, arg, ctx, ctx.y, rewritten) < 0) {
+              if (box(st, arg, ctx, ctx.y, rewritten) < 0) {
             r = -10;
             break;
           }
@@ -246,15 +238,12 @@ int SetBoxCommand(State& st, int num, const std::string& arg, bool hasArg, std::
       }
       break;
     case cmd::MiniPage:
-      if (!hasArg) return -3;
       r = miniPage(st, arg, ctx, wordText);
       break;
     case cmd::Float:
-      if (!hasArg) return -3;
       r = floatBox(st, sub, arg, ctx, wordText);
       break;
     case cmd::Image:
-      if (!hasArg) return -3;
       if (DrawImage(st, arg, ctx.x, false, ctx.draw, ctx.y) != 1) {
         r = -10;
         break;
@@ -263,7 +252,6 @@ int SetBoxCommand(State& st, int num, const std::string& arg, bool hasArg, std::
       wordText = arg;
       break;
     case cmd::MakeBox: {
-      if (!hasArg) return -3;
       const int letter = name.size() == 8 ? name[7] - 'A' : -1;
       if (letter < 0 || letter > 25) return -10;
       r = makeBox(st, letter, arg, ctx, wordText);

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "base/Cp932.h"
+#include "base/Units.h"
 #include "layout/boxes/BoxText.h"
 #include "layout/boxes/Boxes.h"
 #include "layout/boxes/LineStyle.h"
@@ -19,7 +20,6 @@ namespace {
 using namespace boxtext;
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kLayoutPerMm = 20000.0 / 25.4;
 constexpr long long kMaxWavePoints = 200000;
 
 int clampInt(long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN / 2, INT_MAX / 2)); }
@@ -79,7 +79,7 @@ std::optional<Style> parseStyle(State& st, const std::string& styleText, int lev
 long long extraDepth(const State& st, const Style& s) {
   const long long sep = st.cmd.underlineSep, w = st.cmd.ruleWidth;
   switch (s.form) {
-    case Style::Wave: return static_cast<long long>(kLayoutPerMm) + sep;
+    case Style::Wave: return static_cast<long long>(units::kPerMM) + sep;
     case Style::Pattern: return sep + s.ph + s.pd;
     default: return s.second >= 0 ? sep + st.cmd.doubleLineSep + 2 * w : sep + w;
   }
@@ -107,14 +107,14 @@ bool drawRules(State& st, const Style& s, int level, long long X, long long Z, i
     case Style::Wave: {
       const double pen = 0.9 * w;
       st.canvas->setPen(Pen{DevicePenWidth(st, pen), st.cmd.ruleColor, PenStyle::Solid});
-      const double half = 0.5 * kLayoutPerMm, amp = half - pen / 2;
-      double step = 0.1 * kLayoutPerMm;
+      const double half = 0.5 * units::kPerMM, amp = half - pen / 2;
+      double step = 0.1 * units::kPerMM;
       if (X / step > kMaxWavePoints) step = static_cast<double>(X) / kMaxWavePoints;
       std::vector<Point> pts;
       for (double dx = 0;; dx += step) {
         const bool last = dx >= X;
         const double at = last ? static_cast<double>(X) : dx;
-        pts.push_back({DevicePoint(st, x + at), DevicePoint(st, sepLine + half - amp * std::sin(kPi * at / kLayoutPerMm))});
+        pts.push_back({DevicePoint(st, x + at), DevicePoint(st, sepLine + half - amp * std::sin(kPi * at / units::kPerMM))});
         if (last) break;
       }
       DrawStyledLine(st, pts, false, 0);

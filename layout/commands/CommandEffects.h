@@ -52,6 +52,7 @@ int DecimalInteger(std::string_view text);
 // The double a word carries in value A (low half) and value B (high half).
 void PutDouble(CommandResult& out, double v);
 double WordDouble(const WordInfo& w);
+double HalvesDouble(int32_t low, int32_t high);
 
 // ---- group markers (GroupMarkers.cpp) ----
 // Executes a group, length-group or value-group marker (sub-type 1-6).

@@ -136,6 +136,91 @@ constexpr Entry kTable[] = {
     {"rightline", cmd::RightLine, 0},
 };
 
+
+// The rows of CommandTraits, one per command number. Columns: kind, what;
+// argument required, refused, "\/" refused; paragraph only, body only;
+// replayed; advances; barrier, ends the look-ahead; class after; room and
+// height in a one-line box.
+using T = CommandTraits;
+using A = T::After;
+constexpr T::Mask All = T::kAll;
+constexpr T::Mask S(int s) { return T::Sub(s); }
+constexpr bool Y = true, N = false;
+
+constexpr CommandTraits kTraits[] = {
+    {cmd::Text, "text", 0, 0, 0, 0, 0, 0, All, N, N, A::SpaceOrBox, Y, Y},
+    {cmd::Figure, "figure", All, 0, 0, 0, 0, 0, All, Y, Y, A::SpaceOrBox, Y, Y},
+    {cmd::InlineMath, "inline formula", 0, 0, 0, 0, 0, 0, All, Y, Y, A::SpaceOrBox, Y, Y},
+    {cmd::Underline, "underlined box", All, 0, 0, 0, 0, 0, All, Y, Y, A::SpaceOrBox, Y, Y},
+    {cmd::FrameBox, "frame box", All, 0, 0, 0, 0, 0, All, Y, Y, A::SpaceOrBox, Y, Y},
+    {cmd::Table, "table", All, 0, 0, 0, 0, 0, All, Y, Y, A::SpaceOrBox, Y, Y},
+    // \boxA (1) and the stored-box reference (4) take no argument.
+    {cmd::Box, "box", All & ~(S(1) | S(4)), S(1) | S(4), 0, 0, 0, 0, All, Y, Y, A::SpaceOrBox, Y, Y},
+    {cmd::MiniPage, "mini page", All, 0, 0, 0, 0, 0, All, Y, Y, A::SpaceOrBox, Y, Y},
+    // \headofnextcolumn (5) only in the body's paragraphs; the floats
+    // check their own place once their argument is known.
+    {cmd::Float, "float or footnote", All, 0, 0, S(5), S(5), 0, 0, Y, Y, A::SpaceOrBox, N, Y},
+    {cmd::Image, "image", All, 0, 0, 0, 0, 0, All, Y, Y, A::SpaceOrBox, Y, Y},
+    {cmd::Escaped, "escaped character", 0, All, 0, 0, 0, 0, 0, Y, Y, A::SpaceOrBox, Y, Y},
+    {cmd::SpaceFirst, "spacing", 0, All, 0, 0, 0, 0, All, N, N, A::None, Y, N},  // stands for 40-47
+    {cmd::Hskip, "\\hskip", All, 0, All, 0, 0, 0, All, N, N, A::None, Y, N},
+    {cmd::EmptyCommand, "\\/", 0, All, 0, 0, 0, 0, 0, N, N, A::None, N, N},
+    {cmd::Inert, "inert", 0, 0, 0, 0, 0, 0, 0, N, N, A::None, N, N},
+    {cmd::LineEnd, "line end", 0, 0, 0, All, 0, All, 0, N, Y, A::None, N, N},
+    {cmd::Skip, "line and paragraph skip", All, 0, All, All, 0, All, 0, N, N, A::Keep, N, N},
+    {cmd::PageBreak, "column, page or paper break", 0, All, 0, All, All, 0, 0, N, Y, A::None, N, N},
+    {cmd::Font, "font setting", All, 0, All, 0, 0, All, 0, N, N, A::Keep, N, N},
+    {cmd::Rule, "rule setting", All, 0, All, 0, 0, All, 0, N, N, A::Keep, N, N},
+    {cmd::Separation, "separation setting", All, 0, All, 0, 0, All, 0, N, N, A::Keep, N, N},
+    // \noindent (3) takes no argument; only \parindent (2) is replayed
+    // and only it leaves the pen where it is.
+    {cmd::Indent, "indentation", All & ~S(3), S(3), All & ~S(3), All, 0, S(2), All & ~S(2), N, N, A::Keep, N, N},
+    {cmd::TableSep, "table separation", All, 0, All, 0, 0, All, 0, N, N, A::Keep, N, N},
+    // \mathindent (0) and \mathrightindent (1) need a paragraph.
+    {cmd::MathSetting, "math setting", All, 0, All, S(0) | S(1), 0, All, 0, N, N, A::Keep, N, N},
+    {cmd::BeginItem, "\\beginitem", 0, 0, 0, All, 0, 0, 0, N, Y, A::None, N, N},
+    {cmd::EndItem, "\\enditem", 0, All, 0, All, 0, 0, 0, N, Y, A::None, N, N},
+    {cmd::Item, "\\item", 0, 0, 0, All, 0, 0, All, N, Y, A::None, N, N},
+    {cmd::UnderlineMark, "underline span marker", 0, 0, 0, 0, 0, 0, 0, N, N, A::Keep, N, N},
+    {cmd::AlnumFontMode, "\\alnumfontmode", All, 0, 0, 0, 0, All, 0, N, N, A::Keep, N, N},
+    {cmd::MakeBox, "\\makebox", All, 0, 0, 0, 0, All, 0, N, N, A::Keep, N, N},
+    {cmd::LengthCounter, "\\deflength, \\setcounter", All, 0, S(0), 0, 0, All, 0, N, N, A::Keep, N, N},
+    {cmd::MatrixSep, "matrix separation", All, 0, All, 0, 0, All, 0, N, N, A::Keep, N, N},
+    {cmd::FirstPageNum, "\\firstpagenum", All, 0, 0, 0, 0, 0, 0, N, N, A::Keep, N, N},
+    {cmd::HeadFootSep, "\\headsep, \\footsep", All, 0, 0, 0, 0, 0, 0, N, N, A::Keep, N, N},
+    {cmd::Header, "header", All, 0, 0, 0, 0, 0, 0, N, N, A::Keep, N, N},
+    {cmd::Footer, "footer", All, 0, 0, 0, 0, 0, 0, N, N, A::Keep, N, N},
+    {cmd::PageNum, "\\pagenum", 0, 0, 0, 0, 0, 0, 0, N, N, A::Keep, Y, Y},
+    {cmd::Heading, "heading", 0, 0, 0, 0, 0, All, 0, N, N, A::Keep, Y, Y},
+    {cmd::StrLen, "\\strlen", 0, 0, 0, 0, 0, 0, 0, N, N, A::Keep, N, N},
+    {cmd::GroupMark, "group marker", 0, 0, 0, 0, 0, All, 0, N, N, A::Keep, N, N},
+    {cmd::StringFunc, "string function", All, 0, 0, 0, 0, 0, 0, N, N, A::Keep, N, N},
+    {cmd::Pval, "\\pval", All, 0, 0, 0, 0, All, 0, N, N, A::Keep, N, N},
+    {cmd::ToVal, "\\toval", All, 0, 0, 0, 0, All, 0, N, N, A::Keep, N, N},
+    {cmd::TableOfContents, "\\tableofcontents", 0, 0, 0, 0, 0, 0, 0, N, N, A::Keep, N, N},
+    {cmd::BoldMath, "\\boldmath, \\unboldmath", 0, All, 0, 0, 0, All, 0, N, N, A::Keep, N, N},
+    {cmd::Background, "background", All, 0, 0, All, 0, 0, 0, N, N, A::Keep, N, N},
+    {cmd::TateMode, "\\tatemode", All, 0, All, 0, 0, 0, 0, N, N, A::Keep, N, N},
+    {cmd::CenterLine, "\\centerline", All, 0, 0, All, 0, 0, All, Y, Y, A::None, N, N},
+    {cmd::RightLine, "\\rightline", All, 0, 0, All, 0, 0, All, Y, Y, A::None, N, N},
+    {cmd::DisplayMath2, "display formula", 0, 0, 0, 0, 0, 0, All, Y, Y, A::None, N, N},
+    {cmd::DisplayMath3, "centred display formula", 0, 0, 0, 0, 0, 0, All, Y, Y, A::None, N, N},
+    {cmd::ValFirst, "value register assignment", All, 0, 0, 0, 0, All, 0, N, N, A::Keep, N, N},  // 450-501
+    {cmd::UserLengthFirst, "user length assignment", All, 0, 0, 0, 0, All, 0, N, N, A::Keep, N, N},  // 600-
+};
+
+constexpr CommandTraits kNeutral{};
+
+// Row index by kind below the assignments; the word loop asks per word.
+constexpr int kIndexedKinds = 160;
+constexpr auto kTraitsIndex = [] {
+  std::array<int8_t, kIndexedKinds> index{};
+  index.fill(-1);
+  for (size_t i = 0; i < std::size(kTraits); ++i)
+    if (kTraits[i].kind < kIndexedKinds) index[static_cast<size_t>(kTraits[i].kind)] = static_cast<int8_t>(i);
+  return index;
+}();
+
 bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
 bool isLower(char c) { return c >= 'a' && c <= 'z'; }
 
@@ -179,6 +264,19 @@ int GetCommandNum(State& st) {
     return cmd::Box;
   }
   return -1;
+}
+
+const CommandTraits& TraitsOf(int kind) {
+  static constexpr size_t kRegisters = std::size(kTraits) - 2, kUserLengths = std::size(kTraits) - 1;
+  static_assert(kTraits[kRegisters].kind == cmd::ValFirst && kTraits[kUserLengths].kind == cmd::UserLengthFirst);
+  if (kind >= cmd::SpaceFirst && kind <= cmd::SpaceLast) kind = cmd::SpaceFirst;
+  if (kind >= 0 && kind < kIndexedKinds) {
+    const int i = kTraitsIndex[static_cast<size_t>(kind)];
+    return i < 0 ? kNeutral : kTraits[static_cast<size_t>(i)];
+  }
+  if (IsRegisterAssignment(kind)) return kTraits[kRegisters];
+  if (IsUserLengthAssignment(kind)) return kTraits[kUserLengths];
+  return kNeutral;
 }
 
 }  // namespace vel

@@ -2,6 +2,7 @@
 // executing it (SetCommand), with the item, heading and counter helpers.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,64 +10,48 @@
 
 namespace vel {
 
-// Command numbers, which are also the kinds of the words commands make.
-namespace cmd {
-constexpr int Figure = 1;
-constexpr int InlineMath = 2;
-constexpr int Underline = 3;
-constexpr int FrameBox = 4;
-constexpr int Table = 5;
-constexpr int Box = 6;
-constexpr int MiniPage = 7;
-constexpr int Float = 8;
-constexpr int Image = 9;
-constexpr int Escaped = 10;
-constexpr int SpaceFirst = 40;  // 40-47 spacing commands
-constexpr int Hskip = 48;
-constexpr int EmptyCommand = 49;
-constexpr int Inert = 50;  // the inert command, and removed spacing
-constexpr int LineEnd = 100;
-constexpr int Skip = 101;
-constexpr int PageBreak = 103;
-constexpr int Font = 106;
-constexpr int Rule = 109;
-constexpr int Separation = 110;
-constexpr int Indent = 111;
-constexpr int TableSep = 113;
-constexpr int MathSetting = 114;
-constexpr int BeginItem = 115;
-constexpr int EndItem = 116;
-constexpr int Item = 117;
-constexpr int UnderlineMark = 118;
-constexpr int AlnumFontMode = 119;
-constexpr int MakeBox = 123;
-constexpr int LengthCounter = 124;
-constexpr int MatrixSep = 125;
-constexpr int FirstPageNum = 127;
-constexpr int HeadFootSep = 128;
-constexpr int Header = 130;
-constexpr int Footer = 131;
-constexpr int PageNum = 132;
-constexpr int Heading = 133;
-constexpr int StrLen = 134;
-constexpr int GroupMark = 135;
-constexpr int StringFunc = 136;
-constexpr int Pval = 137;
-constexpr int ToVal = 138;
-constexpr int TableOfContents = 139;
-constexpr int BoldMath = 140;
-constexpr int Background = 141;
-constexpr int TateMode = 142;
-constexpr int CenterLine = 150;
-constexpr int RightLine = 151;
-constexpr int DisplayMath2 = 152;  // between "$$"
-constexpr int DisplayMath3 = 153;  // between "$$$"
-constexpr int ValFirst = 450;      // 450-501 value register assignments
-constexpr int UserLengthFirst = 600;
-}  // namespace cmd
-
 // The command number of st.scan.commandName, or -1; sets st.cmd.subType.
 int GetCommandNum(State& st);
+
+// What a command, and the word it makes, does: one row per command number
+// (word kind). Sub-type masks hold bit s for sub-type s, so a row can say
+// that only \parindent (Indent, sub-type 2) is replayed.
+struct CommandTraits {
+  using Mask = uint32_t;
+  static constexpr Mask kAll = ~Mask{0};
+  static constexpr Mask Sub(int s) { return Mask{1} << s; }
+
+  // The class the automatic spacing sees after the word: unchanged, that of
+  // a space or box, or none (as after a line start).
+  enum class After : int8_t { Keep, SpaceOrBox, None };
+
+  int kind = -1;
+  const char* what = "";
+  // The argument: missing where required (-3), present where refused
+  // (-10), joined from two source lines ("\/") where that is refused (-10).
+  Mask argRequired = 0, argRefused = 0, joinRefused = 0;
+  // Refused (-2) inside a one-line box, or outside the document body.
+  Mask paragraphOnly = 0, mainTextOnly = 0;
+  // Re-run when its page is drawn or replayed (ReplayCommandWord).
+  Mask replayed = 0;
+  // Drawing moves the pen by the word's width.
+  Mask advances = 0;
+  // The line-head search does not walk back over it.
+  bool barrier = false;
+  // The look-ahead for the next visible character stops at it.
+  bool endsLookAhead = false;
+  After after = After::Keep;
+  // Inside a one-line box: its width counts, and its height and depth too.
+  bool takesRoomInBox = false, extendsBox = false;
+
+  // A word's sub-type may hold a value (\raisebox keeps its raise length
+  // there), so a mask of every sub-type holds whatever it is.
+  static bool has(Mask m, int sub) { return m == kAll || (sub >= 0 && sub < 32 && (m & Sub(sub)) != 0); }
+};
+
+// The row of a command number or word kind (a neutral row for numbers
+// without one).
+const CommandTraits& TraitsOf(int kind);
 
 // Where a command is executed.
 struct CommandContext {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Cp932.h"
+#include "base/Units.h"
 #include "frontend/Calc.h"
 #include "layout/boxes/Boxes.h"
 #include "layout/commands/CommandEffects.h"
@@ -123,7 +124,7 @@ int HeaderFooter(State& st, bool footer, int parity, const std::string& arg) {
       *text = content;
     } else {
       const int w = UnitToPix(st, content);
-      hf.ruleWidth = w < 1 ? 20000 / 144 : w;
+      hf.ruleWidth = w < 1 ? units::kUnitsPerInch / 144 : w;
     }
     i = close + 1;
   }

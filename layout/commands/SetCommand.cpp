@@ -45,24 +45,6 @@ int measureBox(State& st, const std::string& text, int level) {
   return r;
 }
 
-// Commands that need a paragraph: refused inside a single-line box.
-bool paragraphOnly(int num, int sub) {
-  switch (num) {
-    case cmd::LineEnd:
-    case cmd::Skip:
-    case cmd::PageBreak:
-    case cmd::Indent:
-    case cmd::BeginItem:
-    case cmd::EndItem:
-    case cmd::Item:
-    case cmd::Background:
-    case cmd::CenterLine:
-    case cmd::RightLine: return true;
-    case cmd::MathSetting: return sub <= 1;  // \mathindent, \mathrightindent
-    default: return false;
-  }
-}
-
 // A name not in the table: a user length (names of up to four characters
 // are stored padded with "Z"), or undefined.
 int userLength(State& st, const std::string& arg, bool hasArg, std::string& wordText) {
@@ -79,8 +61,7 @@ int userLength(State& st, const std::string& arg, bool hasArg, std::string& word
 }
 
 // A value register assignment (\valA ... \valz, \pvalA ... \pvalZ).
-int registerAssignment(State& st, int kind, int reg, const std::string& arg, bool hasArg, std::string& wordText) {
-  if (!hasArg) return -3;
+int registerAssignment(State& st, int kind, int reg, const std::string& arg, std::string& wordText) {
   const double v = Calc(st, arg);
   fx::AssignRegister(st, reg, v);
   wordText = arg;
@@ -98,7 +79,7 @@ bool SetItem(State& st, std::string_view arg) {
   std::string indent = comma == std::string::npos ? a : a.substr(0, comma);
   st.line.nextItemIndent = UnitToPix(st, indent);
   std::string label = comma == std::string::npos ? std::string() : Trim(a.substr(comma + 1));
-  st.line.nextLabelWidth = label.empty() ? -10000 : UnitToPix(st, label);
+  st.line.nextLabelWidth = label.empty() ? kAutomaticLabelWidth : UnitToPix(st, label);
   return true;
 }
 
@@ -110,9 +91,15 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, std::string
   wordText.clear();
   if (num < 0) return userLength(st, arg, hasArg, wordText);
   const int sub = st.cmd.subType;
-  if (ctx.insideBox && paragraphOnly(num, sub)) return -2;
-  if (num >= cmd::ValFirst && num <= cmd::ValFirst + 51) {
-    int r = registerAssignment(st, num, num - cmd::ValFirst, arg, hasArg, wordText);
+  // The rules every command shares, read from its row.
+  const CommandTraits& t = TraitsOf(num);
+  if (ctx.insideBox && t.has(t.paragraphOnly, sub)) return -2;
+  if (!ctx.mainText && t.has(t.mainTextOnly, sub)) return -2;
+  if (!hasArg && t.has(t.argRequired, sub)) return -3;
+  if (hasArg && t.has(t.argRefused, sub)) return -10;
+  if (hasArg && t.has(t.joinRefused, sub) && hasJoin(arg)) return -10;
+  if (IsRegisterAssignment(num)) {
+    int r = registerAssignment(st, num, RegisterOfKind(num), arg, wordText);
     st.cmd.out.subType = 0;
     return r;
   }
@@ -120,7 +107,6 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, std::string
 
   switch (num) {
     case cmd::Escaped: {
-      if (hasArg) return -10;
       static const char kChars[] = {'$', '\\', '#', '&', '_', '^'};
       const char c = kChars[std::clamp(sub, 0, 5)];
       wordText.assign(1, c);
@@ -129,20 +115,16 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, std::string
       return 0;
     }
     case 40: case 41: case 42: case 43: case 44: case 45: case 46: case 47: {
-      if (hasArg) return -10;
       static const double kRatio[] = {5.0 / 18, 2.0 / 9, 1.0 / 6, 1.0 / 12, 1.0 / 18, -1.0 / 6, -1.0 / 12, 1.0 / 2};
       word(st, num, static_cast<int>(H * kRatio[num - 40]));
       return 0;
     }
     case cmd::Hskip: {
-      if (!hasArg) return -3;
-      if (hasJoin(arg)) return -10;
       wordText = arg;
       word(st, cmd::Hskip, ReformPara(st, wordText));
       return 0;
     }
     case cmd::EmptyCommand:
-      if (hasArg) return -10;
       word(st, cmd::Hskip, 0);
       return 0;
     case cmd::Inert:
@@ -156,20 +138,14 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, std::string
       word(st, cmd::LineEnd);
       return 0;
     case cmd::Skip:
-      if (!hasArg) return -3;
-      if (hasJoin(arg)) return -10;
       wordText = arg;
       fx::Skip(st, sub, wordText);
       word(st, cmd::Skip);
       return 0;
     case cmd::PageBreak:
-      if (!ctx.mainText) return -2;
-      if (hasArg) return -10;
       word(st, cmd::PageBreak);
       return 0;
     case cmd::Font:
-      if (!hasArg) return -3;
-      if (hasJoin(arg)) return -10;
       wordText = arg;
       fx::FontSetting(st, sub, wordText, ctx.styleLevel);
       word(st, cmd::Font);
@@ -178,8 +154,6 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, std::string
     case cmd::Separation:
     case cmd::TableSep:
     case cmd::MathSetting:
-      if (!hasArg) return -3;
-      if (hasJoin(arg)) return -10;
       wordText = arg;
       if (num == cmd::Rule) fx::Rule(st, sub, wordText);
       else if (num == cmd::Separation) fx::Separation(st, sub, wordText);
@@ -188,15 +162,8 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, std::string
       word(st, num);
       return 0;
     case cmd::Indent: {
-      if (sub == 3) {
-        if (hasArg) return -10;
-        word(st, cmd::Indent);
-        return 0;
-      }
-      if (!hasArg) return -3;
-      if (hasJoin(arg)) return -10;
-      wordText = arg;
-      if (sub == 2) fx::ParIndent(st, wordText);
+      if (sub != cmd::NoIndent) wordText = arg;
+      if (sub == cmd::ParIndent) fx::ParIndent(st, wordText);
       word(st, cmd::Indent);
       return 0;
     }
@@ -204,13 +171,12 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, std::string
       if (hasArg && !SetItem(st, arg)) return -10;
       if (!hasArg) {
         st.line.nextItemIndent = 0;
-        st.line.nextLabelWidth = -10000;
+        st.line.nextLabelWidth = kAutomaticLabelWidth;
       }
       wordText = arg;
       word(st, cmd::BeginItem);
       return 0;
     case cmd::EndItem:
-      if (hasArg) return -10;
       word(st, cmd::EndItem);
       return 0;
     case cmd::Item: {
@@ -225,9 +191,9 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, std::string
       // Drawing sets the counter to what the layout gave it, whatever the
       // state it starts from (\beginitem resets are not drawn).
       st.cmd.out.value = level;
-      st.cmd.out.valueA = st.val.counters[static_cast<size_t>(90 + level)];
+      st.cmd.out.valueA = st.val.counters[counter::Item(level)];
       ItemLevel& lv = L.items[static_cast<size_t>(level)];
-      if (level > 0 && lv.rightEdge == -10000)
+      if (level > 0 && lv.rightEdge == kAutomaticLabelWidth)
         lv.rightEdge = lv.leftEdge + st.box.resultWidth + UnitToPix(st, "0.5ch");
       return 0;
     }
@@ -237,40 +203,32 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, std::string
       st.cmd.out.value = sub == 2 ? 0 : sub;
       return 0;
     case cmd::AlnumFontMode:
-      if (!hasArg) return -3;
       wordText = arg;
       fx::AlnumFontMode(st, wordText);
       word(st, cmd::AlnumFontMode);
       return 0;
     case cmd::LengthCounter:
-      if (!hasArg) return -3;
-      if (sub == 0 && hasJoin(arg)) return -10;
       wordText = arg;
       fx::LengthCounter(st, sub, wordText);
       word(st, cmd::LengthCounter);
       return 0;
     case cmd::MatrixSep:
-      if (!hasArg) return -3;
-      if (hasJoin(arg)) return -10;
       wordText = arg;
       fx::MatrixSep(st, sub, wordText);
       word(st, cmd::MatrixSep);
       return 0;
     case cmd::FirstPageNum: {
-      if (!hasArg) return -3;
       const double v = Calc(st, arg);
       st.geo.firstPageNum = (v > -2e9 && v < 2e9) ? static_cast<int>(v) : 0;
       word(st, cmd::FirstPageNum);
       return 0;
     }
     case cmd::HeadFootSep:
-      if (!hasArg) return -3;
       (sub == 0 ? st.geo.footSep : st.geo.headSep) = UnitToPix(st, arg);
       word(st, cmd::HeadFootSep);
       return 0;
     case cmd::Header:
     case cmd::Footer: {
-      if (!hasArg) return -3;
       const int r = fx::HeaderFooter(st, num == cmd::Footer, sub, arg);
       if (r < 0) return r;
       word(st, num);
@@ -289,9 +247,9 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, std::string
       word(st, cmd::Heading);
       if (sub <= 2) {
         // The heading counters as the layout left them, for drawing.
-        st.cmd.out.value = st.val.counters[87];
-        st.cmd.out.valueA = st.val.counters[88];
-        st.cmd.out.valueB = st.val.counters[89];
+        st.cmd.out.value = st.val.counters[counter::kChapter];
+        st.cmd.out.valueA = st.val.counters[counter::kSection];
+        st.cmd.out.valueB = st.val.counters[counter::kSubsection];
       }
       return 0;
     }
@@ -304,15 +262,13 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, std::string
       return 0;
     }
     case cmd::StringFunc:
-      if (!hasArg) return -3;
       st.cmd.replacement = fx::StringFunction(st, sub, arg);
       st.cmd.replaced = true;
       word(st, cmd::StringFunc);
       return 0;
     case cmd::Pval:
-      return registerAssignment(st, cmd::Pval, 52 + sub, arg, hasArg, wordText);
+      return registerAssignment(st, cmd::Pval, 52 + sub, arg, wordText);
     case cmd::ToVal:
-      if (!hasArg) return -3;
       wordText = arg;
       fx::ToVal(st, wordText);
       word(st, cmd::ToVal);
@@ -324,41 +280,34 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, std::string
       return 0;
     }
     case cmd::BoldMath:
-      if (hasArg) return -10;
       fx::BoldMath(st, sub);
       word(st, cmd::BoldMath);
       return 0;
     case cmd::Background:
-      if (!hasArg) return -3;
       SetPageColumnBGColorImage(st, arg, sub);
       wordText = arg;
       word(st, cmd::Background);
       return 0;
     case cmd::TateMode:
-      if (!hasArg) return -3;
-      if (hasJoin(arg)) return -10;
       wordText = arg;
       fx::TateMode(st, wordText);
       word(st, cmd::TateMode);
       return 0;
     case cmd::CenterLine:
     case cmd::RightLine:
-      if (!hasArg) return -3;
       if (measureBox(st, arg, ctx.styleLevel) != 0) return -10;
       st.cmd.subType = sub;
       wordText = arg;
       word(st, num, st.box.resultWidth, st.box.resultHeight, st.box.resultDepth);
       return 0;
     case cmd::Float:
-      if (sub == 5) {
-        // \headofnextcolumn: the text waits for the next column (main text only).
-        if (ctx.insideBox || !ctx.mainText) return -2;
-        if (!hasArg) return -3;
+      if (sub == cmd::HeadOfNextColumn) {
+        // \headofnextcolumn: the text waits for the next column.
         st.line.nextColumnHeadList.push_back(arg);
         word(st, cmd::Inert);
         return 0;
       }
-      return SetBoxCommand(st, num, arg, hasArg, wordText, ctx);
+      return SetBoxCommand(st, num, arg, wordText, ctx);
     case cmd::Figure:
     case cmd::Underline:
     case cmd::FrameBox:
@@ -366,10 +315,10 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, std::string
     case cmd::Box:
     case cmd::MiniPage:
     case cmd::Image:
-      return SetBoxCommand(st, num, arg, hasArg, wordText, ctx);
+      return SetBoxCommand(st, num, arg, wordText, ctx);
     case cmd::MakeBox: {
       // The word keeps the letter in its sub-type: drawing binds it again.
-      const int r = SetBoxCommand(st, num, arg, hasArg, wordText, ctx);
+      const int r = SetBoxCommand(st, num, arg, wordText, ctx);
       if (r == 0) st.cmd.out.subType = sub;
       return r;
     }

@@ -155,32 +155,32 @@ int AssignUserLength(State& st, int index, std::string& text) {
 
 void StepItemCounter(State& st, int level) {
   if (level < 0 || level > 9) return;
-  ++st.val.counters[static_cast<size_t>(90 + level)];
+  ++st.val.counters[counter::Item(level)];
 }
 
 void SetItemCounter(State& st, int level, int value) {
   if (level < 0 || level > 9) return;
-  st.val.counters[static_cast<size_t>(90 + level)] = value;
+  st.val.counters[counter::Item(level)] = value;
 }
 
 void SetHeadingCounters(State& st, int chapter, int section, int subsection) {
-  st.val.counters[87] = chapter;
-  st.val.counters[88] = section;
-  st.val.counters[89] = subsection;
+  st.val.counters[counter::kChapter] = chapter;
+  st.val.counters[counter::kSection] = section;
+  st.val.counters[counter::kSubsection] = subsection;
 }
 
 void StepHeadingCounters(State& st, int level) {
   auto& c = st.val.counters;
   switch (level) {
     case 0:
-      ++c[87];
-      c[88] = c[89] = 0;
+      ++c[counter::kChapter];
+      c[counter::kSection] = c[counter::kSubsection] = 0;
       break;
     case 1:
-      ++c[88];
-      c[89] = 0;
+      ++c[counter::kSection];
+      c[counter::kSubsection] = 0;
       break;
-    case 2: ++c[89]; break;
+    case 2: ++c[counter::kSubsection]; break;
     default: break;
   }
 }
@@ -207,13 +207,15 @@ void PutDouble(CommandResult& out, double v) {
   out.valueB = static_cast<int32_t>(static_cast<uint32_t>(bits >> 32));
 }
 
-double WordDouble(const WordInfo& w) {
-  const uint64_t bits = static_cast<uint64_t>(static_cast<uint32_t>(w.valueA)) |
-                        (static_cast<uint64_t>(static_cast<uint32_t>(w.valueB)) << 32);
+double HalvesDouble(int32_t low, int32_t high) {
+  const uint64_t bits =
+      static_cast<uint64_t>(static_cast<uint32_t>(low)) | (static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32);
   double v;
   std::memcpy(&v, &bits, sizeof v);
   return v;
 }
+
+double WordDouble(const WordInfo& w) { return HalvesDouble(w.valueA, w.valueB); }
 
 }  // namespace vel::fx
 
@@ -229,7 +231,7 @@ void ReplayCommandWord(State& st, const WordInfo& w, std::string& wordText, bool
   // What can step counters or set registers, flags and bindings runs in
   // both modes.
   if (k >= cmd::ValFirst && k <= cmd::ValFirst + 51) {
-    fx::AssignRegister(st, k - cmd::ValFirst, fx::WordDouble(w));
+    fx::AssignRegister(st, RegisterOfKind(k), fx::WordDouble(w));
     return;
   }
   switch (k) {

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "base/Units.h"
 #include "base/InBand.h"
 #include "base/Cp932.h"
 #include "frontend/Preamble.h"
@@ -30,8 +31,6 @@ namespace {
 // Mini pages hold mini pages; a chain deeper than this is refused rather
 // than followed (a damaged reference could otherwise loop).
 constexpr size_t kMaxMiniPageDepth = 64;
-
-constexpr double kLayoutPerMM = 20000.0 / 25.4;
 
 // Words and lines being walked: the main lists or those of one mini page.
 // Records are fetched by index every time, because drawing an embedded
@@ -64,35 +63,13 @@ class WordSource {
 };
 
 bool advances(const WordInfo& w) {
-  const int k = w.kind;
-  return (k >= 0 && k <= 7) || k == cmd::Image || (k >= 40 && k <= 48) ||
-         (k == cmd::Indent && w.subType != 2) || k == cmd::Item || (k >= 150 && k <= 153);
+  const CommandTraits& t = TraitsOf(w.kind);
+  return t.has(t.advances, w.subType);
 }
 
 bool replayedCommand(const WordInfo& w) {
-  switch (w.kind) {
-    case cmd::LineEnd:
-    case cmd::Skip:
-    case cmd::Font:
-    case cmd::Rule:
-    case cmd::Separation:
-    case cmd::TableSep:
-    case cmd::MathSetting:
-    case cmd::AlnumFontMode:
-    case cmd::MakeBox:
-    case cmd::LengthCounter:
-    case cmd::MatrixSep:
-    case cmd::GroupMark:
-    case cmd::Pval:
-    case cmd::ToVal:
-    case cmd::BoldMath:
-    case cmd::Heading:
-      return true;
-    case cmd::Indent:
-      return w.subType == 2;  // \parindent
-    default:
-      return (w.kind >= cmd::ValFirst && w.kind <= cmd::ValFirst + 51) || w.kind >= cmd::UserLengthFirst;
-  }
+  const CommandTraits& t = TraitsOf(w.kind);
+  return t.has(t.replayed, w.subType);
 }
 
 // Walks the words of lines (drawing) or a run of words (replay).
@@ -195,9 +172,9 @@ void Walker::word(const WordInfo& w, int index) {
     if (draw_ && advances(w)) advance(w);
     return;
   }
-  if (k != 0 && !(k >= 40 && k <= cmd::Inert)) flush();
+  if (k != cmd::Text && !IsSpacing(k)) flush();
   switch (k) {
-    case 0:
+    case cmd::Text:
       if (draw_) text(w, src_.text(index));
       break;
     case cmd::InlineMath:
@@ -303,7 +280,6 @@ void Walker::text(const WordInfo& w, const std::string& t) {
   }
   int x = x_;
   for (char c : t) {
-    const unsigned char b = static_cast<unsigned char>(c);
     const char shown = inband::Shown(c);
     if (shown != ' ') put(x, std::string_view(&shown, 1));
     x += st_.canvas->charWidth(layoutFont, static_cast<unsigned char>(shown));
@@ -357,7 +333,7 @@ void Walker::miniPage(const WordInfo& w) {
 // end marker draws the rules as far as the pen, less the justification
 // extra given after the last word.
 void Walker::underlineMark(const WordInfo& w, int index) {
-  if (w.subType != 2) {
+  if (w.subType != cmd::UnderlineEnd) {
     underlineOpen_ = true;
     underlineX_ = x_;
     underlineWord_ = index;
@@ -500,7 +476,7 @@ void tileImage(State& st, const std::string& nameCp932, int l, int t, int r, int
   if (path.empty()) return;
   Bitmap bmp;
   if (LoadImageFile(path, bmp) != 1 || bmp.empty()) return;
-  const double tileW = bmp.width() * 20000.0 / 96.0, tileH = bmp.height() * 20000.0 / 96.0;
+  const double tileW = bmp.width() * units::kPerInch / 96.0, tileH = bmp.height() * units::kPerInch / 96.0;
   const std::optional<Region> old = st.canvas->clip();
   st.canvas->setClip(Region::rect(DeviceFill(st, l), DeviceFill(st, t), DeviceFill(st, r), DeviceFill(st, b)));
   const int cols = static_cast<int>(std::ceil((r - l) / tileW));
@@ -565,7 +541,7 @@ void drawColumn(State& st, int c, bool firstOfSheet, const PageInfo* page) {
     y -= blockExtent(st, col.bottomOfColumn[i]);
     drawFloat(st, col.bottomOfColumn[i], y, x);
   }
-  if (notes > 0) drawRule(st, static_cast<int>(0.25 * kLayoutPerMM), x, y, x + static_cast<int>(0.4 * g.columnWidth), y);
+  if (notes > 0) drawRule(st, static_cast<int>(0.25 * units::kPerMM), x, y, x + static_cast<int>(0.4 * g.columnWidth), y);
   for (size_t i = col.bottomOfColumn.size(); i-- > notes;) {
     y -= blockExtent(st, col.bottomOfColumn[i]);
     drawFloat(st, col.bottomOfColumn[i], y, x);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/Units.h"
 #include "base/Cp932.h"
 #include "frontend/Preamble.h"
 #include "layout/fonts/Fonts.h"
@@ -14,7 +15,7 @@ void SetDrawTarget(State& st, const DrawTarget& t) {
   st.draw.printing = t.printing;
   st.draw.deviceDpi = t.dpi;
   if (!t.printing) st.draw.zoom = t.zoom;
-  st.draw.scale = t.dpi * (t.printing ? 1.0 : t.zoom) / 20000.0;
+  st.draw.scale = units::DeviceScale(t.dpi, t.printing ? 1.0 : t.zoom);
   st.draw.penBias = t.printing ? 0.99 : 0.5;
   SetBigNormalHeight(st, st.font.styleLevel);
   CreateFullRgn(st);
@@ -50,8 +51,8 @@ PrinterScope::PrinterScope(State& st, Canvas& printerCanvas, double printerDpi, 
   const double dpi = printerDpi > 0 ? printerDpi : 600;
   // The printer's origin is the corner of its printable area: the page
   // moves back by that offset so that it keeps its place on the paper.
-  const int dx = static_cast<int>(std::trunc(offsetXPixels * 20000.0 / dpi));
-  const int dy = static_cast<int>(std::trunc(offsetYPixels * 20000.0 / dpi));
+  const int dx = static_cast<int>(std::trunc(offsetXPixels * units::kPerInch / dpi));
+  const int dy = static_cast<int>(std::trunc(offsetYPixels * units::kPerInch / dpi));
   st.geo.leftMargin -= dx;
   st.geo.rightMargin += dx;
   st.geo.topMargin -= dy;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Units.h"
 #include "base/Cp932.h"
 #include "frontend/Calc.h"
 #include "frontend/Lexical.h"
@@ -56,7 +57,7 @@ void GetFontMetric(State& st) {
 void SetSkip(State& st) {
   double h = st.font.charHeight;
   st.font.skip = {h / 18, h / 12, h / 6, 2 * h / 9, 5 * h / 18, h / 2};
-  st.font.ruleThickness = static_cast<int>(20000.0 * (st.font.size / 2000.0) / 1270.0);
+  st.font.ruleThickness = static_cast<int>(units::kPerInch * (st.font.size / units::kFontSizeScale) / 1270.0);
 }
 
 void SetFont(State& st, const Font& f, int styleLevel) {

@@ -29,7 +29,7 @@ std::vector<uint16_t> codesOf(std::string_view s) {
 int itemEdge(const State& st, bool labelLine) {
   if (!st.line.itemMode || st.line.itemLevel <= 0) return 0;
   const ItemLevel& lv = st.line.items[static_cast<size_t>(std::min(st.line.itemLevel, 9))];
-  if (labelLine || lv.rightEdge == -10000) return lv.leftEdge;
+  if (labelLine || lv.rightEdge == kAutomaticLabelWidth) return lv.leftEdge;
   return lv.rightEdge;
 }
 
@@ -87,7 +87,7 @@ void InsertWordInfo(std::vector<WordInfo>& words, int index, const WordInfo& w) 
 
 Justification JustificationOf(const LineInfo& line) {
   Justification j;
-  if (line.kind != 0) return j;
+  if (line.kind != LineJustified) return j;
   j.n = line.count - 1;
   if (j.n <= 0) {
     j.n = 0;
@@ -270,8 +270,8 @@ int SetLineLWHOHKCS(State& st, int lastWord, int width, bool mainText, std::vect
       }
       C.textHeight = C.textHeightMax = height;
       SetColumnInfoList(st, static_cast<int>(lines.size()) - 1);
-      if (kind == 10 || kind == 11) {
-        int per = std::max(1, kind == 10 ? st.geo.columnsPerPage : st.geo.columnsPerSheet);
+      if (kind == LineNewPage || kind == LineNewPaper) {
+        int per = std::max(1, kind == LineNewPage ? st.geo.columnsPerPage : st.geo.columnsPerSheet);
         while (C.columnsMade % per != 0) {
           C.textHeight = C.textHeightMax = 0;
           SetColumnInfoList(st, static_cast<int>(lines.size()) - 1);

@@ -8,6 +8,7 @@
 #include "frontend/Calc.h"
 #include "frontend/Values.h"
 #include "layout/boxes/Boxes.h"
+#include "layout/commands/CommandEffects.h"
 #include "layout/commands/Commands.h"
 #include "layout/fonts/Fonts.h"
 #include "layout/lines/WordLine.h"
@@ -20,12 +21,10 @@ namespace vel {
 
 namespace {
 
-constexpr int kHugeSkip = 10000000;
 constexpr int kRescan = 1;  // the scan position was moved: read on from there
 
-bool isRemovable(int k) { return k >= 40 && k <= 49; }
-bool isBarrier(int k) { return (k >= 1 && k <= 39) || (k >= 150 && k <= 169); }
-bool isStartMarker(const WordInfo& w) { return w.kind == cmd::UnderlineMark && w.subType != 2; }
+bool isBarrier(int k) { return TraitsOf(k).barrier; }
+bool isStartMarker(const WordInfo& w) { return w.kind == cmd::UnderlineMark && w.subType != cmd::UnderlineEnd; }
 
 uint16_t firstCode(const std::string& t) { return t.empty() ? 0 : charCodeAt(t, 0); }
 uint16_t lastCode(const std::string& t) {
@@ -67,7 +66,7 @@ class Builder {
   int afterAppend(int index);
   int lineEndCommand(int index);
   int overflow(int index);
-  int closeLine(int last, int kind, int skip, int* newStart = nullptr);
+  int closeLine(int last, LineKind kind, int skip, int* newStart = nullptr);
   void startLineFrom(int first);
   void takeWord(const WordInfo& w);
   // The line holds something visible before this word (command words such
@@ -82,7 +81,7 @@ class Builder {
   // A space between Latin words: like removable spacing, it vanishes where
   // the text breaks, so a justified line neither starts nor ends with one.
   bool isSpaceWord(int i) const {
-    return words_[static_cast<size_t>(i)].kind == 0 && texts_[static_cast<size_t>(i)] == " ";
+    return words_[static_cast<size_t>(i)].kind == cmd::Text && texts_[static_cast<size_t>(i)] == " ";
   }
   bool nextVisibleInXHead(const WordInfo& w);
   int closeUnderlinePart(int sm, int last);
@@ -142,7 +141,7 @@ int Builder::run() {
     // End of the text: the last line, unless queued column heads send the
     // scan back into the text.
     if (static_cast<int>(words_.size()) > lineStart_) {
-      int r = closeLine(static_cast<int>(words_.size()) - 1, 1, main_ ? kHugeSkip : L.lineSkip);
+      int r = closeLine(static_cast<int>(words_.size()) - 1, LineEnded, main_ ? kForcedBreak : L.lineSkip);
       if (r < 0) return r;
       if (r == kRescan) continue;
     }
@@ -373,11 +372,7 @@ int Builder::scanCommand() {
     if (placed < 0) return fail(placed, name, line);
   }
   WordInfo w{o.width, o.height, o.depth, o.kind, o.subType, o.value, o.valueA, o.valueB, line, p};
-  int k = o.kind;
-  LineState& L = st_.line;
-  if (k < 40) L.charClass = cls::SpaceOrBox;
-  else if ((k >= 40 && k <= 50) || (k >= 150 && k <= 169) || k == 100 || k == 103 || (k >= 115 && k <= 117))
-    L.charClass = cls::None;
+  st_.line.charClass = ClassAfter(TraitsOf(o.kind), st_.line.charClass);
   return addWord(w, std::move(wordText));
 }
 
@@ -480,20 +475,17 @@ void Builder::takeWord(const WordInfo& w) {
 int Builder::afterAppend(int index) {
   WordInfo& w = words_[static_cast<size_t>(index)];
   const int k = w.kind;
-  if (k >= cmd::UserLengthFirst) {
-    int i = k - cmd::UserLengthFirst;
+  if (IsUserLengthAssignment(k)) {
+    int i = UserLengthOfKind(k);
     if (i < st_.val.userLengthList.Count()) st_.val.userLengthList[i].value = w.value;
     return 0;
   }
-  if (k >= cmd::ValFirst && k <= cmd::ValFirst + 51) {
-    double v;
-    uint32_t halves[2] = {static_cast<uint32_t>(w.valueA), static_cast<uint32_t>(w.valueB)};
-    std::memcpy(&v, halves, sizeof v);
-    st_.val.registers[static_cast<size_t>(k - cmd::ValFirst)] = v;
+  if (IsRegisterAssignment(k)) {
+    st_.val.registers[static_cast<size_t>(RegisterOfKind(k))] = fx::WordDouble(w);
     return 0;
   }
-  if (k >= 100) return lineEndCommand(index);
-  if (index == lineStart_ && (isRemovable(k) || (brokeByWidth_ && isSpaceWord(index)))) {
+  if (IsLineCommand(k)) return lineEndCommand(index);
+  if (index == lineStart_ && (IsRemovableSpacing(k) || (brokeByWidth_ && isSpaceWord(index)))) {
     w.kind = cmd::Inert;
     w.width = w.height = w.depth = 0;
     texts_[static_cast<size_t>(index)].clear();
@@ -518,10 +510,10 @@ int Builder::lineEndCommand(int index) {
       } else if (!lineHasWordsBefore(index)) {
         skip = 0;
       } else {
-        skip = w.subType == 1 ? L.parSkip : L.lineSkip;
+        skip = w.subType == cmd::LineEndParagraph ? L.parSkip : L.lineSkip;
       }
       if (!firstWordSeen_ && index == 0) return 0;  // as the very first word it closes nothing
-      int r = closeLine(index, w.subType == 2 ? 0 : 1, skip);
+      int r = closeLine(index, w.subType == cmd::LineEndCrr ? LineJustified : LineEnded, skip);
       if (r != 0) return r;
       L.linesInPara = 0;
       ChangeIndent(st_);
@@ -529,14 +521,14 @@ int Builder::lineEndCommand(int index) {
     }
     case cmd::PageBreak: {
       if (lineHasWordsBefore(index)) {
-        int r = closeLine(index - 1, 1, kHugeSkip);
+        int r = closeLine(index - 1, LineEnded, kForcedBreak);
         if (r != 0) return r;
       } else if (main_ && st_.col.textHeight > 0) {
         // The page break must not fit after the line that ended the paragraph.
-        st_.col.prevLineSkip = kHugeSkip;
-        if (!lines_.empty()) lines_.back().skip = kHugeSkip;
+        st_.col.prevLineSkip = kForcedBreak;
+        if (!lines_.empty()) lines_.back().skip = kForcedBreak;
       }
-      int kind = w.subType == 0 ? 0 : (w.subType == 1 ? 10 : 11);
+      LineKind kind = w.subType == cmd::NewColumn ? LineJustified : (w.subType == cmd::NewPage ? LineNewPage : LineNewPaper);
       L.lineHeight = 1;
       L.lineDepth = 0;
       int r = closeLine(index, kind, 0);
@@ -547,23 +539,23 @@ int Builder::lineEndCommand(int index) {
     }
     case cmd::Indent: {
       switch (w.subType) {
-        case 0: SetLeftIndent(st_, text); break;
-        case 1: SetRightIndent(st_, text); break;
-        case 3: L.noIndent = true; RecomputeLineWidth(st_); break;
-        case 4: SetLeftIndentFor(st_, text); break;
-        case 5: SetRightIndentFor(st_, text); break;
+        case cmd::LeftIndent: SetLeftIndent(st_, text); break;
+        case cmd::RightIndent: SetRightIndent(st_, text); break;
+        case cmd::NoIndent: L.noIndent = true; RecomputeLineWidth(st_); break;
+        case cmd::LeftIndentFor: SetLeftIndentFor(st_, text); break;
+        case cmd::RightIndentFor: SetRightIndentFor(st_, text); break;
         default: break;
       }
       return 0;
     }
     case cmd::BeginItem: {
       if (lineHasWordsBefore(index)) {
-        int r = closeLine(index - 1, 1, L.parSkip);
+        int r = closeLine(index - 1, LineEnded, L.parSkip);
         if (r != 0) return r;
       }
       if (L.itemLevel >= 9) return fail(-5, "beginitem", w.line);
       const ItemLevel& prev = L.items[static_cast<size_t>(L.itemLevel)];
-      int prevRight = prev.rightEdge == -10000 ? prev.leftEdge : prev.rightEdge;
+      int prevRight = prev.rightEdge == kAutomaticLabelWidth ? prev.leftEdge : prev.rightEdge;
       if (L.itemLevel == 0) {
         prevRight = 0;
         L.outermostItemLine = w.line;
@@ -571,8 +563,8 @@ int Builder::lineEndCommand(int index) {
       ++L.itemLevel;
       ItemLevel& lv = L.items[static_cast<size_t>(L.itemLevel)];
       lv.leftEdge = prevRight + L.nextItemIndent;
-      lv.rightEdge = L.nextLabelWidth == -10000 ? -10000 : lv.leftEdge + L.nextLabelWidth;
-      st_.val.counters[static_cast<size_t>(90 + L.itemLevel)] = 0;
+      lv.rightEdge = L.nextLabelWidth == kAutomaticLabelWidth ? kAutomaticLabelWidth : lv.leftEdge + L.nextLabelWidth;
+      st_.val.counters[counter::Item(L.itemLevel)] = 0;
       L.itemMode = true;
       L.itemJustOpened = true;
       SetValueList(st_, "itemlebel", L.itemLevel);
@@ -583,7 +575,7 @@ int Builder::lineEndCommand(int index) {
     case cmd::EndItem: {
       if (index == 0) return fail(-5, "enditem", w.line);
       if (lineHasWordsBefore(index)) {
-        int r = closeLine(index - 1, 1, L.parSkip);
+        int r = closeLine(index - 1, LineEnded, L.parSkip);
         if (r != 0) return r;
       }
       --L.itemLevel;
@@ -605,7 +597,7 @@ int Builder::lineEndCommand(int index) {
     case cmd::Item: {
       if (index == 0) return fail(-5, "item", w.line);
       if (lineHasWordsBefore(index)) {
-        int r = closeLine(index - 1, 1, L.parSkip);
+        int r = closeLine(index - 1, LineEnded, L.parSkip);
         if (r != 0) return r;
       }
       L.itemJustOpened = false;
@@ -620,7 +612,7 @@ int Builder::lineEndCommand(int index) {
     case cmd::DisplayMath2:
     case cmd::DisplayMath3: {
       if (lineHasWordsBefore(index)) {
-        int r = closeLine(index - 1, 1, L.parSkip);
+        int r = closeLine(index - 1, LineEnded, L.parSkip);
         if (r != 0) return r;
       }
       int savedIndent = L.parIndent;
@@ -629,7 +621,7 @@ int Builder::lineEndCommand(int index) {
       if (w.kind == cmd::DisplayMath2) L.pendingMathIndent = L.mathIndent;
       ChangeIndent(st_);
       takeWord(w);
-      int kind = w.kind == cmd::CenterLine ? 3 : (w.kind == cmd::DisplayMath2 ? 5 : 6);
+      LineKind kind = w.kind == cmd::CenterLine ? LineCentred : (w.kind == cmd::DisplayMath2 ? LineDisplay : LineDisplayCentred);
       int r = closeLine(index, kind, L.parSkip);
       L.parIndent = savedIndent;
       if (r != 0) return r;
@@ -638,7 +630,7 @@ int Builder::lineEndCommand(int index) {
     }
     case cmd::RightLine: {
       if (L.hpos + w.width > L.lineWidth && lineHasWordsBefore(index) && firstWordSeen_) {
-        int r = closeLine(index - 1, 1, L.lineSkip);
+        int r = closeLine(index - 1, LineEnded, L.lineSkip);
         if (r != 0) return r;
         ChangeIndent(st_);
       }
@@ -650,7 +642,7 @@ int Builder::lineEndCommand(int index) {
       return 0;
     }
     case cmd::UnderlineMark: {
-      if (w.subType != 2) {
+      if (w.subType != cmd::UnderlineEnd) {
         L.underlineOpen = true;
         L.underlineStartWord = index;
         L.underlineKind = w.subType;
@@ -725,9 +717,7 @@ bool Builder::nextVisibleInXHead(const WordInfo& w) {
     if (c == '\\') {
       TextPos a = LongGetCommandName(st_.scan, src_, l, static_cast<int>(p) + 1);
       int num = GetCommandNum(st_);
-      if ((num >= 0 && num < 40) || num == 100 || num == 103 || (num >= 115 && num <= 117) ||
-          (num >= 150 && num <= 153))
-        break;
+      if (TraitsOf(num).endsLookAhead) break;
       l = a.line;
       p = static_cast<size_t>(a.col - 1);
       if (st_.scan.braceFollows) {
@@ -760,7 +750,7 @@ int Builder::overflow(int index) {
     if (nw.width >= L.hpos) {
       // Nothing of width before it: a word wider than the line stands alone
       // and overflows on the right.
-      int r = closeLine(last, 0, L.lineSkip);
+      int r = closeLine(last, LineJustified, L.lineSkip);
       if (r != 0) return r;
       startLineFrom(static_cast<int>(words_.size()));
       brokeByWidth_ = true;
@@ -770,13 +760,13 @@ int Builder::overflow(int index) {
 
     // Line-head rule: prohibited characters take the one before them along.
     bool pushOut = false;
-    if (nw.kind == 0) pushOut = InCharSet(xHead, firstCode(texts_[static_cast<size_t>(w)]));
-    else if (isRemovable(nw.kind)) pushOut = nextVisibleInXHead(nw);
+    if (nw.kind == cmd::Text) pushOut = InCharSet(xHead, firstCode(texts_[static_cast<size_t>(w)]));
+    else if (IsRemovableSpacing(nw.kind)) pushOut = nextVisibleInXHead(nw);
     if (pushOut) {
       int c = 1;
       for (int i = w - 1; i >= lineStart_; --i) {
         const WordInfo& x = words_[static_cast<size_t>(i)];
-        if (x.kind != 0) continue;
+        if (x.kind != cmd::Text) continue;
         if (!InCharSet(xHead, firstCode(texts_[static_cast<size_t>(i)]))) break;
         ++c;
       }
@@ -791,7 +781,7 @@ int Builder::overflow(int index) {
           atStart = false;
           break;
         }
-        if (x.kind != 0) continue;
+        if (x.kind != cmd::Text) continue;
         earliest = k;
         if (++seen == c) {
           atStart = false;
@@ -806,12 +796,12 @@ int Builder::overflow(int index) {
       int k = breakAt - 1, first = -1;
       while (k >= lineStart_) {
         const WordInfo& x = words_[static_cast<size_t>(k)];
-        if (x.kind == 0 && InCharSet(xTail, lastCode(texts_[static_cast<size_t>(k)]))) {
+        if (x.kind == cmd::Text && InCharSet(xTail, lastCode(texts_[static_cast<size_t>(k)]))) {
           first = k;
           --k;
           continue;
         }
-        if (x.kind == 0 || isBarrier(x.kind)) break;
+        if (x.kind == cmd::Text || isBarrier(x.kind)) break;
         --k;
       }
       if (first > lineStart_) breakAt = first;
@@ -825,7 +815,7 @@ int Builder::overflow(int index) {
     for (int i = breakAt - 1; i >= lineStart_; --i) {
       WordInfo& x = words_[static_cast<size_t>(i)];
       if (x.kind == cmd::Inert) continue;
-      if (!isRemovable(x.kind) && !isSpaceWord(i)) break;
+      if (!IsRemovableSpacing(x.kind) && !isSpaceWord(i)) break;
       if (x.width > 0) {
         L.hpos -= x.width;
         --L.wordCount;
@@ -835,7 +825,7 @@ int Builder::overflow(int index) {
       texts_[static_cast<size_t>(i)].clear();
     }
     int newStart = 0;
-    int r = closeLine(breakAt - 1, 0, L.lineSkip, &newStart);
+    int r = closeLine(breakAt - 1, LineJustified, L.lineSkip, &newStart);
     if (r != 0) return r;
     startLineFrom(newStart);
     brokeByWidth_ = true;
@@ -852,20 +842,20 @@ void Builder::startLineFrom(int first) {
   bool leading = true;
   for (int i = first; i < static_cast<int>(words_.size()); ++i) {
     WordInfo& x = words_[static_cast<size_t>(i)];
-    if (leading && (isRemovable(x.kind) || isSpaceWord(i))) {
+    if (leading && (IsRemovableSpacing(x.kind) || isSpaceWord(i))) {
       x.kind = cmd::Inert;
       x.width = x.height = x.depth = 0;
       texts_[static_cast<size_t>(i)].clear();
       continue;
     }
-    if (x.kind == 0 || isBarrier(x.kind)) leading = false;
-    if (x.kind < 100 || x.kind == cmd::Item) takeWord(x);
+    if (x.kind == cmd::Text || isBarrier(x.kind)) leading = false;
+    if (!IsLineCommand(x.kind) || x.kind == cmd::Item) takeWord(x);
   }
   ChangeIndent(st_);
 }
 
 // Closes the line ending at `last`; the next line starts after it.
-int Builder::closeLine(int last, int kind, int skip, int* newStart) {
+int Builder::closeLine(int last, LineKind kind, int skip, int* newStart) {
   LineState& L = st_.line;
   brokeByWidth_ = false;  // the overflow path sets it again after its own close
   // An underline span open on this line ends here and reopens on the next.
@@ -875,7 +865,7 @@ int Builder::closeLine(int last, int kind, int skip, int* newStart) {
     if (u < 0) return u;
     WordInfo end{};
     end.kind = cmd::UnderlineMark;
-    end.subType = 2;
+    end.subType = cmd::UnderlineEnd;
     end.line = words_[static_cast<size_t>(last)].line;
     end.pos = words_[static_cast<size_t>(last)].pos;
     WordInfo reopen = words_[static_cast<size_t>(sm)];

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "layout/commands/Commands.h"
 #include "state/State.h"
 
 namespace vel {
@@ -26,6 +27,15 @@ constexpr int SpaceOrBox = 4;
 constexpr int Punctuation = 5;
 constexpr int Other = 6;
 }  // namespace cls
+
+// The class after a command's word, by its row.
+inline int ClassAfter(const CommandTraits& t, int current) {
+  switch (t.after) {
+    case CommandTraits::After::SpaceOrBox: return cls::SpaceOrBox;
+    case CommandTraits::After::None: return cls::None;
+    default: return current;
+  }
+}
 
 // Japanese punctuation: never receives automatic spacing.
 bool InPunctuationSet(uint16_t code);

@@ -8,10 +8,6 @@ namespace vel {
 
 namespace {
 
-constexpr int kForcedBreak = 10000000;  // a column text height nothing fits beside
-
-enum FloatKind { TopOfColumn = 0, TopOfPage = 1, BottomOfColumn = 2, BottomOfPage = 3, Footnote = 4 };
-
 // A footnote that does not fit sends its line to the next column: the
 // line's earlier footnotes leave the column with it, and all of them wait,
 // in the order met, behind the footnotes already pending.
@@ -49,8 +45,8 @@ bool FirstColumnOfPage(const State& st) {
 }
 
 int PlaceFloat(State& st, int miniPage, int subType, bool mainText) {
-  if (subType < TopOfColumn || subType > Footnote) return -2;
-  if (subType != Footnote && !mainText) return -2;
+  if (subType < cmd::TopOfColumn || subType > cmd::Footnote) return -2;
+  if (subType != cmd::Footnote && !mainText) return -2;
   // A footnote left out where it was met (inside a stored box) has no
   // block yet: it is placed where the box is used.
   if (miniPage < 0) return 0;
@@ -65,13 +61,13 @@ int PlaceFloat(State& st, int miniPage, int subType, bool mainText) {
   const long long bottom = static_cast<long long>(C.bottomOfColumnHeight) + C.bottomOfPageHeight;
   const long long topGap = top >= 1 ? g : 0;
   const long long bottomGap = bottom >= 1 ? g : 0;
-  const bool topGroup = subType == TopOfColumn || subType == TopOfPage;
+  const bool topGroup = subType == cmd::TopOfColumn || subType == cmd::TopOfPage;
   const long long needed = top + bottom + (topGroup ? bottomGap : topGap) + C.textHeightMax + e + g;
   const bool fits = st.geo.columnHeight >= needed;
   const int extent = static_cast<int>(e);
 
   switch (subType) {
-    case TopOfColumn:
+    case cmd::TopOfColumn:
       if (fits) {
         C.topOfColumnHeight += extent;
         C.nowTopOfColumn.push_back(miniPage);
@@ -79,7 +75,7 @@ int PlaceFloat(State& st, int miniPage, int subType, bool mainText) {
         C.waitingTopOfColumn.push_back(miniPage);
       }
       break;
-    case TopOfPage:
+    case cmd::TopOfPage:
       if (fits && FirstColumnOfPage(st)) {
         C.topOfPageHeight += extent;
         C.nowTopOfPage.push_back(miniPage);
@@ -87,7 +83,7 @@ int PlaceFloat(State& st, int miniPage, int subType, bool mainText) {
         C.waitingTopOfPage.push_back(miniPage);
       }
       break;
-    case BottomOfColumn:
+    case cmd::BottomOfColumn:
       if (fits) {
         C.bottomOfColumnHeight += extent;
         C.nowBottomOfColumn.push_back(miniPage);
@@ -95,7 +91,7 @@ int PlaceFloat(State& st, int miniPage, int subType, bool mainText) {
         C.waitingBottomOfColumn.push_back(miniPage);
       }
       break;
-    case BottomOfPage:
+    case cmd::BottomOfPage:
       if (fits && FirstColumnOfPage(st)) {
         C.bottomOfPageHeight += extent;
         C.nowBottomOfPage.push_back(miniPage);
@@ -103,7 +99,7 @@ int PlaceFloat(State& st, int miniPage, int subType, bool mainText) {
         C.waitingBottomOfPage.push_back(miniPage);
       }
       break;
-    case Footnote:
+    case cmd::Footnote:
       if (fits && C.footnotesPending == 0) {
         C.bottomOfColumnHeight += extent;
         const int at = std::clamp(C.footnotesInColumn, 0, static_cast<int>(C.nowBottomOfColumn.size()));
