@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "base/Cp932.h"
-#include "frontend/Lexical.h"
+#include "base/Lines.h"
 
 namespace vel {
 
