@@ -11,8 +11,8 @@ JOBS          ?= $(shell nproc 2>/dev/null || echo 2)
 export XDG_RUNTIME_DIR ?= /tmp/veldris-runtime-$(shell id -u)
 
 # Sanitizer runs: a report exits with 86, which no program of ours uses, so
-# a test expecting veldris-render's own status 1 still fails on one; leaks
-# inside Qt and fontconfig are suppressed (tests/sanitizers/lsan.supp).
+# a test expecting veldris-render's own status 1 still fails on one. Leaks
+# are reported, but for third-party ones listed in tests/sanitizers/lsan.supp.
 SANITIZER_ENV := ASAN_OPTIONS=exitcode=86:detect_leaks=1 \
   UBSAN_OPTIONS=exitcode=86:print_stacktrace=1 \
   LSAN_OPTIONS=exitcode=86:suppressions=$(CURDIR)/tests/sanitizers/lsan.supp
