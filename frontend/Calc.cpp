@@ -38,8 +38,8 @@ enum class Fail { None, Syntax, Undefined };
 // max/min/arg arguments and graph-point indexes, so their values stay
 // visible there and all of them count against the limit of 98.
 struct Eval {
-  explicit Eval(State& s) : st(s) {}
-  State& st;
+  explicit Eval(const ExprEnv& e) : env(e) {}
+  const ExprEnv& env;
   std::array<long double, kMaxPlaceholders> ph;  // written before read
   int phCount = 0;
 };
@@ -221,21 +221,22 @@ Fail NamedOperand(Eval& ev, std::string_view t, long double& v) {
   while (n < t.size() && isLetter(t[n])) ++n;
   if (n != t.size() || n == 1) return Fail::Syntax;
   std::string_view name = t.substr(1);
-  const State& st = ev.st;
-  if (name == "c") v = st.val.calcVarC;
-  else if (name == "d") v = st.val.calcVarD;
-  else if (name.size() == 4 && startsWith(name, 0, "val")) v = st.val.registers[static_cast<size_t>(AlphToInt(name[3]))];
+  const ValueStore& val = ev.env.val;
+  const FigureState& fig = ev.env.fig;
+  if (name == "c") v = val.calcVarC;
+  else if (name == "d") v = val.calcVarD;
+  else if (name.size() == 4 && startsWith(name, 0, "val")) v = val.registers[static_cast<size_t>(AlphToInt(name[3]))];
   else if (name.size() == 5 && startsWith(name, 0, "pval") && name[4] >= 'A' && name[4] <= 'Z')
-    v = st.val.registers[static_cast<size_t>(52 + name[4] - 'A')];
-  else if (name == "dimen") v = st.fig.dimen;
-  else if (name == "fontsize") v = -static_cast<long double>(st.font.current.height) * 72 / units::kUnitsPerInch;
-  else if (name == "getgraphpointcount") v = st.fig.graph.count;
-  else if (name == "roty") v = st.fig.rotY;
-  else if (name == "rotz") v = st.fig.rotZ;
+    v = val.registers[static_cast<size_t>(52 + name[4] - 'A')];
+  else if (name == "dimen") v = fig.dimen;
+  else if (name == "fontsize") v = -static_cast<long double>(ev.env.fontHeight) * 72 / units::kUnitsPerInch;
+  else if (name == "getgraphpointcount") v = fig.graph.count;
+  else if (name == "roty") v = fig.rotY;
+  else if (name == "rotz") v = fig.rotZ;
   else {
-    int i = st.val.valueList.Find(name);
+    int i = val.valueList.Find(name);
     if (i < 0) return Fail::Syntax;
-    v = st.val.valueList[i].value;
+    v = val.valueList[i].value;
   }
   return Fail::None;
 }
@@ -267,7 +268,7 @@ Fail Function(Eval& ev, std::string_view name, long double x, long double& v) {
     if ((f = domain(t != 0)) == Fail::None) v = 1 / t;
   } else if (name == "counter") {
     if (!(x > -1 && x < 100)) return Fail::Syntax;  // truncates into 0-99
-    v = ev.st.val.counters[static_cast<size_t>(static_cast<int>(x))];
+    v = ev.env.val.counters[static_cast<size_t>(static_cast<int>(x))];
   } else if (name == "exp") v = std::exp(x);
   else if (name == "int") v = std::floor(x);
   else if (name == "log") {
@@ -303,7 +304,7 @@ Fail Operand(Eval& ev, std::string_view t, long double& v) {
   if (c == '#' || c == 'a') {
     int slot = SlotOf(t);
     if (slot >= 0) {
-      v = c == '#' ? ev.st.fig.params[static_cast<size_t>(slot)] : ev.st.fig.constants[static_cast<size_t>(slot)];
+      v = c == '#' ? ev.env.fig.params[static_cast<size_t>(slot)] : ev.env.fig.constants[static_cast<size_t>(slot)];
       return Fail::None;
     }
   }
@@ -448,7 +449,7 @@ Fail Calls(Eval& ev, std::string& w) {
       long double k = std::trunc(i - 1);
       long double value = 0;
       if (k >= 0 && k <= 999) {
-        const auto& g = ev.st.fig.graph;
+        const auto& g = ev.env.fig.graph;
         const auto& arr = graph == 0 ? g.x : graph == 1 ? g.y : g.z;
         value = arr[static_cast<size_t>(k)];
       }
@@ -492,17 +493,17 @@ Fail Calls(Eval& ev, std::string& w) {
 
 }  // namespace
 
-double Calc(State& st, std::string_view expr) {
-  st.val.calcUndefined = false;
+double Calc(const ExprEnv& env, std::string_view expr) {
+  env.val.calcUndefined = false;
   std::string w;
   if (!Rewrite(expr, w)) return 0;
-  Eval ev(st);
+  Eval ev(env);
   long double v = 0;
   Fail f = Calls(ev, w);
   if (f == Fail::None) f = Brackets(ev, w, v);
   if (f == Fail::None && std::fabs(v) > std::numeric_limits<double>::max()) f = Fail::Undefined;
   if (f != Fail::None) {
-    st.val.calcUndefined = f == Fail::Undefined;
+    env.val.calcUndefined = f == Fail::Undefined;
     return 0;
   }
   return static_cast<double>(v);

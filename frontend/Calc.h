@@ -10,9 +10,20 @@
 
 namespace vel {
 
+// What an expression reads: the value stores (registers, counters, named
+// values, the plotting variables) and the figure's stores, and the current
+// font's height for \fontsize. It writes only the flag CalcUndefined.
+struct ExprEnv {
+  ValueStore& val;
+  const FigureState& fig;
+  int fontHeight = 0;  // layout height of the current font (negative)
+};
+inline ExprEnv ExprEnvOf(State& st) { return ExprEnv{st.val, st.fig, st.font.current.height}; }
+
 // The value of an expression; 0 on any error (CalcUndefined set for domain
 // and arithmetic errors).
-double Calc(State& st, std::string_view expr);
+double Calc(const ExprEnv& env, std::string_view expr);
+inline double Calc(State& st, std::string_view expr) { return Calc(ExprEnvOf(st), expr); }
 // A length with an optional unit in layout units, truncated; 0 on error.
 int UnitToPix(State& st, std::string_view text);
 // Replaces the variable letter where no letter or digit touches it.
