@@ -86,7 +86,7 @@ int main() {
     s.host = &host;
     s.settings = &settings;
     s.geo = engine.state()->geo;
-    s.font.size = s.font.baseSize = 21000;
+    s.chr.fontSize = s.font.baseSize = 21000;
     s.font.base = BaseFont(s);
     SetFont(s, s.font.base, 2);
     s.sourceLines = engine.state()->sourceLines;

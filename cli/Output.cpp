@@ -59,7 +59,7 @@ bool WritePngs(Engine& engine, const std::string& dir, SheetRange range, double 
   st->canvas = savedCanvas;
   st->draw = savedDraw;
   st->geo.fullRegion = savedRegion;
-  SetBigNormalHeight(*st, st->font.styleLevel);
+  SetBigNormalHeight(*st, st->chr.styleLevel);
   return ok;
 }
 

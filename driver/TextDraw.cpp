@@ -63,7 +63,7 @@ void ResetForPass(State& st) {
   fresh.errorLine = st.errorLine;
   st = std::move(fresh);
 
-  st.font.size = 21000;  // 10.5 points
+  st.chr.fontSize = 21000;  // 10.5 points
   st.font.baseSize = 21000;
   st.font.base = BaseFont(st);
   SetFont(st, st.font.base, 2);

@@ -18,7 +18,7 @@ struct ExprEnv {
   const FigureState& fig;
   int fontHeight = 0;  // layout height of the current font (negative)
 };
-inline ExprEnv ExprEnvOf(State& st) { return ExprEnv{st.val, st.fig, st.font.current.height}; }
+inline ExprEnv ExprEnvOf(State& st) { return ExprEnv{st.val, st.fig, st.chr.font.height}; }
 
 // The value of an expression; 0 on any error (CalcUndefined set for domain
 // and arithmetic errors).

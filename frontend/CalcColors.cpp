@@ -43,10 +43,10 @@ Color GetColor(State& st, std::string_view text) {
   for (char& c : t)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
   if (!t.empty() && (t[0] == '#' || t[0] == '%')) return HexToInt(std::string_view(t).substr(1));
-  if (t == "\\fontcolor") return st.font.current.color;
-  if (t == "\\cfontcolor") return Complement(st.font.current.color);
-  if (t == "\\rulecolor") return st.cmd.ruleColor;
-  if (t == "\\crulecolor") return Complement(st.cmd.ruleColor);
+  if (t == "\\fontcolor") return st.chr.font.color;
+  if (t == "\\cfontcolor") return Complement(st.chr.font.color);
+  if (t == "\\rulecolor") return st.chr.ruleColor;
+  if (t == "\\crulecolor") return Complement(st.chr.ruleColor);
   for (const NamedColor& n : kNamed)
     if (t == n.name) return n.color;
   return kWhite;

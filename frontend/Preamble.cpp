@@ -148,23 +148,23 @@ void DeriveGeometry(State& st) {
 
   const double h = st.font.charHeight;
   st.line.lineWidth = g.columnWidth;
-  st.line.mathIndent = st.line.mathRightIndent = Truncate(2 * h);
+  st.para.mathIndent = st.para.mathRightIndent = Truncate(2 * h);
   st.line.hpos = 0;
   st.cmd.matrixRowSepExact = 0.3 * h;
   st.cmd.matrixColSepExact = h;
-  st.cmd.matrixRowSep = Truncate(st.cmd.matrixRowSepExact);
-  st.cmd.matrixColSep = Truncate(st.cmd.matrixColSepExact);
+  st.chr.matrixRowSep = Truncate(st.cmd.matrixRowSepExact);
+  st.chr.matrixColSep = Truncate(st.cmd.matrixColSepExact);
 
   SetLengthList(st, "pagewidth", g.pageWidth);
   SetLengthList(st, "columnwidth", g.columnWidth);
   SetLengthList(st, "linewidth", g.columnWidth);
   SetLengthList(st, "columnheight", g.columnHeight);
-  SetLengthList(st, "mathindent", st.line.mathIndent);
-  SetLengthList(st, "mathrightindent", st.line.mathRightIndent);
+  SetLengthList(st, "mathindent", st.para.mathIndent);
+  SetLengthList(st, "mathrightindent", st.para.mathRightIndent);
   for (const char* n : {"vpos", "hpos", "topboxheight", "bottomboxheight"}) SetLengthList(st, n, 0);
   SetLengthList(st, "doccharheight", Truncate(st.font.docCharHeight));
-  SetLengthList(st, "matrixrowsep", st.cmd.matrixRowSep);
-  SetLengthList(st, "matrixcolsep", st.cmd.matrixColSep);
+  SetLengthList(st, "matrixrowsep", st.chr.matrixRowSep);
+  SetLengthList(st, "matrixcolsep", st.chr.matrixColSep);
 }
 
 }  // namespace
@@ -221,14 +221,14 @@ void SetDefaultVariable(State& st) {
   st.geo = g;
   CreateFullRgn(st);
 
-  st.cmd.ruleColor = kBlack;
-  st.cmd.ruleWidth = 157;
-  st.cmd.frameBoxSep = 393;
-  st.cmd.tableRowSep = st.cmd.tableColSep = 787;
-  st.cmd.underlineSep = 157;
-  st.cmd.doubleLineSep = 236;
-  st.line.lineSkip = st.line.parSkip = 1574;
-  st.line.parIndent = 0;
+  st.chr.ruleColor = kBlack;
+  st.chr.ruleWidth = 157;
+  st.chr.frameBoxSep = 393;
+  st.chr.tableRowSep = st.chr.tableColSep = 787;
+  st.chr.underlineSep = 157;
+  st.chr.doubleLineSep = 236;
+  st.para.lineSkip = st.para.parSkip = 1574;
+  st.para.parIndent = 0;
 
   for (const char* n : {"topmargin", "bottommargin", "leftmargin", "rightmargin"}) SetLengthList(st, n, units::kUnitsPerInch);
   SetLengthList(st, "lineskip", 1574);

@@ -25,7 +25,7 @@ LayoutCode MathTypesetter::Normalise(State&, std::string&) const { return Layout
 
 Result<Extent> MathTypesetter::Measure(State& st, const std::string& formula, int) const {
   Extent e;
-  e.width = st.canvas ? st.canvas->textWidth(st.font.current, Body(formula)) : 0;
+  e.width = st.canvas ? st.canvas->textWidth(st.chr.font, Body(formula)) : 0;
   e.height = static_cast<int>(st.font.ascent - st.font.mathAxis);
   e.depth = static_cast<int>(st.font.descent + st.font.mathAxis);
   return e;
@@ -36,7 +36,7 @@ Result<Extent> MathTypesetter::Draw(State& st, const std::string& formula, int l
   if (!st.canvas) return e;
   std::string body = Body(formula);
   if (body.rfind("\\Normal ", 0) == 0) body.erase(0, 8);
-  Font f = st.font.current;
+  Font f = st.chr.font;
   f.height = DeviceFontHeight(st);
   st.canvas->textOut(f, DevicePos(st, left), DevicePos(st, top), body);
   return e;

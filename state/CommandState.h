@@ -25,15 +25,6 @@ struct CommandState {
   int subType = 0;  // sub-type of the last command looked up
   CommandResult out;
 
-  int ruleWidth = 157;
-  Color ruleColor = kBlack;
-  int frameBoxSep = 393;
-  int underlineSep = 157;
-  int doubleLineSep = 236;
-  int tableRowSep = 787;
-  int tableColSep = 787;
-  int matrixRowSep = 0;
-  int matrixColSep = 0;
   double matrixRowSepExact = 0;  // unrounded, for mathematics
   double matrixColSepExact = 0;
 

@@ -1,4 +1,5 @@
-// The current font and its derived metrics.
+// The metrics derived from the current font (CharStyle) and the fonts the
+// document is based on.
 #pragma once
 
 #include <array>
@@ -9,11 +10,8 @@
 namespace vel {
 
 struct FontState {
-  Font current;             // height: the layout height
-  double size = 21000;      // points x 2000
   Font base;                // "ＭＳ Ｐ明朝" at the base size
   double baseSize = 21000;  // points x 2000
-  int styleLevel = 2;
   std::array<double, 6> mathSizeRatio{1.0, 1.0, 1.0, 0.7, 0.55, 0.4};
   double layoutHeight = 0;  // negative: character height in layout units
   double deviceHeight = 0;  // layoutHeight x device scale
@@ -30,10 +28,8 @@ struct FontState {
   int docAscent = 0, docDescent = 0;
   double docCharHeight = 0;
 
-  int alnumFontMode = 0;          // 0: Latin letters and digits in the roman face
   bool velFontInstalled = true;   // the roman face is "velr10" rather than "cmr10"
   int tateMode = 0;               // vertical writing: "@" faces
-  bool verticalFace = false;      // the current face is the "@" (vertical) form of current.name
   int textRotationDeg = 0;        // rotated text inside figures
   double textRotationRad = 0;
   Font savedTextFont;             // the text font kept while math is set

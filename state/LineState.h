@@ -27,19 +27,13 @@ struct LineState {
   int boxHeight = 0;     // height used by a box's lines (box mode)
   int boxPrevSkip = 0;
 
-  // Paragraph spacing and indents.
-  int lineSkip = 1574;
-  int parSkip = 1574;
+  // Paragraph spacing and indents in force for the line being built (the
+  // settings themselves are the ParaStyle).
   bool parSkipSet = false;
-  int parIndent = 0;
-  int mathIndent = 0;
-  int mathRightIndent = 0;
   bool noIndent = false;
   bool itemLabelLine = false;
   int pendingMathIndent = 0;
 
-  std::array<int, 10> leftIndent{};
-  std::array<int, 10> rightIndent{};
   std::array<int, 10> pendingLeftIndent{};
   std::array<int, 10> pendingRightIndent{};
   bool leftIndentPending = false;

@@ -4,10 +4,7 @@
 namespace vel {
 
 struct MathState {
-  bool mathMode = false;   // a formula is being set
-  bool boldMath = false;
-  int kakkoMode = 0;       // \mathkakkomode
-  int inlineMathMode = 0;  // \inlinemathmode
+  bool mathMode = false;  // a formula is being set
 };
 
 }  // namespace vel

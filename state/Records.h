@@ -1,6 +1,5 @@
 // The records of a typesetting run: words, lines, columns, pages, mini
-// pages and stored boxes, and the snapshot of the state kept per page and
-// per closed group.
+// pages and stored boxes, and the snapshot of the state kept per page.
 #pragma once
 
 #include <array>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "canvas/Canvas.h"
+#include "state/Styles.h"
 #include "state/WordKinds.h"
 #include "base/NameList.h"
 
@@ -56,37 +56,19 @@ struct ColumnInfo {
   bool hasBgImage = false;
 };
 
-// A snapshot of the state at the start of a sheet (and of a group's
-// opening state, kept when the group closes).
+// A snapshot of the state at the start of a sheet, so that the sheet can
+// be drawn alone: the settings, the lengths, the counters, the item level
+// and the page's background.
 struct PageInfo {
-  int ruleWidth = 0;
-  int frameBoxSep = 0;
-  int tableRowSep = 0;
-  int tableColSep = 0;
-  int matrixRowSep = 0;
-  int matrixColSep = 0;
-  double fontSize = 0;
-  Font font;
-  Color ruleColor = kBlack;
+  GroupStyle style;
   LengthNameList lengths;
   LengthNameList userLengths;
   std::array<int, 100> counters{};
-  int mathKakkoMode = 0;
-  int inlineMathMode = 0;
-  int mathRightIndent = 0;
-  int lineSkip = 0;
-  int parSkip = 0;
-  int mathIndent = 0;
-  int parIndent = 0;
   int itemLevel = 0;
-  bool boldMath = false;
-  int underlineSep = 0;
-  int doubleLineSep = 0;
   Color bgColor = kWhite;
   bool hasBgColor = false;
   std::string bgImage;
   bool hasBgImage = false;
-  int alnumFontMode = 0;
 };
 
 // A block typeset apart: \minipage contents, floats and footnotes.

@@ -23,6 +23,7 @@
 #include "state/PreprocState.h"
 #include "state/Records.h"
 #include "state/Settings.h"
+#include "state/Styles.h"
 #include "state/ValueStore.h"
 
 namespace vel {
@@ -30,42 +31,21 @@ namespace vel {
 struct Seams;  // the math, figure and table plug-ins (seams/Seams.h)
 
 // Saved by a brace group and by the commands that open one.
-struct GroupVariables {
-  Font font;
-  bool verticalFace = false;
-  double fontSize = 0;
-  int styleLevel = 0;
-  int ruleWidth = 0, frameBoxSep = 0, tableRowSep = 0, tableColSep = 0;
-  Color ruleColor = kBlack;
-  int lineSkip = 0, parSkip = 0, mathIndent = 0, mathRightIndent = 0, parIndent = 0;
-  int matrixRowSep = 0, matrixColSep = 0;
-  int mathKakkoMode = 0, inlineMathMode = 0;
-  bool boldMath = false;
-  int underlineSep = 0, doubleLineSep = 0;
-  int alnumFontMode = 0;
-  std::array<int, 10> leftIndent{}, rightIndent{};
-};
+using GroupVariables = GroupStyle;
 
-// Saved around the contents of a box measured or drawn apart from the text.
+// Saved around the contents of a box measured or drawn apart from the
+// text: the character style, the math flag, and the cell height and math
+// axis as they were (a formula may have changed them through a math font).
 struct BoxVariables {
-  Font font;
-  bool verticalFace = false;
-  double fontSize = 0;
-  int styleLevel = 0;
-  int ruleWidth = 0, frameBoxSep = 0, tableRowSep = 0, tableColSep = 0;
+  CharStyle chr;
   bool mathMode = false;
-  Color ruleColor = kBlack;
-  int matrixRowSep = 0, matrixColSep = 0;
-  bool boldMath = false;
-  int underlineSep = 0, doubleLineSep = 0;
-  int mathKakkoMode = 0, inlineMathMode = 0;
   double charHeight = 0, mathAxis = 0;
-  int alnumFontMode = 0;
 };
 
 // Saved (and then cleared) around a mini page: the whole paragraph and line state.
 struct MiniPageVariables {
   LineState line;
+  ParaStyle para;
   Font font;
   double fontSize = 0;
   bool mathMode = false;
@@ -84,6 +64,8 @@ struct State {
   std::string programInputDir;  // the program's own data/input folder
 
   ScanState scan;
+  CharStyle chr;   // the group-scoped character settings
+  ParaStyle para;  // the group-scoped paragraph settings
   ValueStore val;
   Geometry geo;
   PreprocState pre;
@@ -111,7 +93,7 @@ struct State {
   std::vector<GroupVariables> groupVariablesList;
   std::vector<BoxVariables> boxVariablesList;
   std::vector<MiniPageVariables> miniPageVariablesList;
-  std::vector<PageInfo> groupInfoList;
+  std::vector<GroupStyle> groupInfoList;  // per closed group: its opening settings
 
   // The failure being reported: the source line index and the command name.
   int errorLine = 0;

@@ -14,7 +14,7 @@ inline void PrepareBodyState(vel::State& st, vel::Canvas* canvas, vel::Host* hos
   vel::UseStandardSeams(st);
   st.host = host;
   st.settings = settings;
-  st.font.size = st.font.baseSize = 21000;
+  st.chr.fontSize = st.font.baseSize = 21000;
   st.font.base = vel::BaseFont(st);
   vel::SetFont(st, st.font.base, 2);
   st.geo.columnWidth = columnWidth;

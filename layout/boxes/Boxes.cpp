@@ -159,8 +159,8 @@ int BoxWalk::japanese() {
     adv_ += static_cast<int>(st_.font.charHeight);
     return 0;
   }
-  drawGlyphs(st_.font.current, ch);
-  adv_ += st_.canvas ? st_.canvas->charWidth(st_.font.current, code) : 0;
+  drawGlyphs(st_.chr.font, ch);
+  adv_ += st_.canvas ? st_.canvas->charWidth(st_.chr.font, code) : 0;
   return 0;
 }
 
@@ -181,7 +181,7 @@ int BoxWalk::alnum(bool digits) {
   std::string_view run(s_.data() + i_, e - i_);
   i_ = e;
   cls_ = digits ? cls::Number : cls::Latin;
-  const Font f = st_.font.alnumFontMode == 0 ? RomanFont(st_) : st_.font.current;
+  const Font f = st_.chr.alnumFontMode == 0 ? RomanFont(st_) : st_.chr.font;
   extend(st_.font.ascent, st_.font.descent);
   drawGlyphs(f, run);
   adv_ += st_.canvas ? st_.canvas->textWidth(f, run) : 0;
@@ -194,8 +194,8 @@ int BoxWalk::single() {
   const char shown = inband::Shown(c);
   cls_ = c == ' ' ? cls::SpaceOrBox : cls::Other;
   extend(st_.font.ascent, st_.font.descent);
-  drawGlyphs(st_.font.current, std::string_view(&shown, 1));
-  adv_ += st_.canvas ? st_.canvas->charWidth(st_.font.current, static_cast<unsigned char>(shown)) : 0;
+  drawGlyphs(st_.chr.font, std::string_view(&shown, 1));
+  adv_ += st_.canvas ? st_.canvas->charWidth(st_.chr.font, static_cast<unsigned char>(shown)) : 0;
   return 0;
 }
 
@@ -206,7 +206,7 @@ int BoxWalk::math() {
   std::string formula = s_.substr(i_, close + 1 - i_);
   i_ = close + 1;
 
-  if (!st_.math.mathMode) st_.font.savedTextFont = st_.font.current;
+  if (!st_.math.mathMode) st_.font.savedTextFont = st_.chr.font;
   const bool wasMath = st_.math.mathMode;
   st_.math.mathMode = true;
   SetValueList(st_, "inmath", 1);
@@ -219,7 +219,7 @@ int BoxWalk::math() {
     leave();
     return fail(-4, SJ("数式"));
   }
-  const int mathLevel = (level_ == 2 && st_.math.inlineMathMode == 1) ? 1 : level_;
+  const int mathLevel = (level_ == 2 && st_.chr.inlineMathMode == 1) ? 1 : level_;
   // Drawing sets the formula again; whatever it counts was counted when
   // the box was measured.
   const auto counters = st_.val.counters;
@@ -359,7 +359,7 @@ int BoxWalk::command() {
     int u = UserLengthOfKind(k);
     if (u < st_.val.userLengthList.Count()) st_.val.userLengthList[u].value = o.value;
   }
-  if (k == cmd::Text && !wordText.empty()) drawGlyphs(st_.font.current, wordText);
+  if (k == cmd::Text && !wordText.empty()) drawGlyphs(st_.chr.font, wordText);
   const CommandTraits& t = TraitsOf(k);
   if (t.takesRoomInBox) {
     adv_ += o.width;
@@ -372,12 +372,12 @@ int BoxWalk::command() {
 // Measures (and draws) the walk; the size goes to the box results.
 int walkBox(State& st, const std::string& text, int level, bool vertical, bool draw, int y, int x,
             std::string* rewritten) {
-  const Font font = st.font.current;
-  const double size = st.font.size;
-  const int styleLevel = st.font.styleLevel;
+  const Font font = st.chr.font;
+  const double size = st.chr.fontSize;
+  const int styleLevel = st.chr.styleLevel;
   auto restoreFont = [&] {
-    st.font.current = font;
-    st.font.size = size;
+    st.chr.font = font;
+    st.chr.fontSize = size;
     SetBigNormalHeight(st, styleLevel);
     GetFontMetric(st);
     SetSkip(st);

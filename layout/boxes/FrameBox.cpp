@@ -64,7 +64,7 @@ std::optional<LineFrameStyle> parseLineStyle(const std::string& styleText) {
 }
 
 void setRulePen(State& st) {
-  st.canvas->setPen(Pen{DevicePenWidth(st, st.cmd.ruleWidth), st.cmd.ruleColor, PenStyle::Solid});
+  st.canvas->setPen(Pen{DevicePenWidth(st, st.chr.ruleWidth), st.chr.ruleColor, PenStyle::Solid});
 }
 
 // The closed path of a frame line whose centre runs `out` outside the
@@ -99,7 +99,7 @@ std::vector<Point> framePath(const State& st, double l, double t, double r, doub
 
 int lineFrame(State& st, const std::string& text, const LineFrameStyle& fs, size_t contentStart, int level,
               bool draw, int y, int x, std::string* rewritten) {
-  const double w = st.cmd.ruleWidth, s = st.cmd.frameBoxSep, d = st.cmd.doubleLineSep;
+  const double w = st.chr.ruleWidth, s = st.chr.frameBoxSep, d = st.chr.doubleLineSep;
   const bool dbl = fs.second >= 0;
   const int e = static_cast<int>(dbl ? 2 * w + s + d : w + s);
   Measured c;
@@ -190,7 +190,7 @@ int patternFrame(State& st, const std::string& text, const std::string& styleTex
   auto pat = [&](int sd) -> const Measured* {
     return side[sd] < 0 ? nullptr : &entries[static_cast<size_t>(side[sd])].m;
   };
-  const long long s = st.cmd.frameBoxSep;
+  const long long s = st.chr.frameBoxSep;
   const Measured *L = pat(kLeft), *R = pat(kRight), *T = pat(kTop), *B = pat(kBottom);
   const long long lw = L ? L->width + s : 0, rw = R ? R->width + s : 0;
   const long long th = T ? s + T->height + T->depth : 0, bh = B ? s + B->height + B->depth : 0;

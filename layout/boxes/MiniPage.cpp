@@ -71,23 +71,23 @@ Lines splitLines(const std::string& text) {
 }  // namespace
 
 void SetDefVar(State& st) {
-  st.font.size = st.font.baseSize;
+  st.chr.fontSize = st.font.baseSize;
   SetFont(st, BaseFont(st), 2);
   const double H = st.font.charHeight;
-  st.line.lineSkip = st.line.parSkip = mm(2);
-  st.cmd.ruleWidth = static_cast<int>(units::kPerInch / 144);
-  st.cmd.frameBoxSep = mm(0.5);
-  st.cmd.tableRowSep = st.cmd.tableColSep = mm(1);
-  st.line.mathIndent = st.line.mathRightIndent = static_cast<int>(2 * H);
-  st.line.parIndent = 0;
-  st.cmd.ruleColor = kBlack;
+  st.para.lineSkip = st.para.parSkip = mm(2);
+  st.chr.ruleWidth = static_cast<int>(units::kPerInch / 144);
+  st.chr.frameBoxSep = mm(0.5);
+  st.chr.tableRowSep = st.chr.tableColSep = mm(1);
+  st.para.mathIndent = st.para.mathRightIndent = static_cast<int>(2 * H);
+  st.para.parIndent = 0;
+  st.chr.ruleColor = kBlack;
   st.cmd.matrixRowSepExact = 0.3 * H;
   st.cmd.matrixColSepExact = H;
-  st.cmd.matrixRowSep = static_cast<int>(st.cmd.matrixRowSepExact);
-  st.cmd.matrixColSep = static_cast<int>(st.cmd.matrixColSepExact);
-  st.cmd.underlineSep = mm(0.2);
-  st.cmd.doubleLineSep = mm(0.3);
-  st.font.alnumFontMode = 0;
+  st.chr.matrixRowSep = static_cast<int>(st.cmd.matrixRowSepExact);
+  st.chr.matrixColSep = static_cast<int>(st.cmd.matrixColSepExact);
+  st.chr.underlineSep = mm(0.2);
+  st.chr.doubleLineSep = mm(0.3);
+  st.chr.alnumFontMode = 0;
 
   PublishSettingLengths(st);
 }
@@ -111,9 +111,9 @@ bool MakeMiniPage(State& st, const std::string& text, int styleLevel, int width)
   SaveGroupVariables(st);
   SaveMiniPageVariables(st);
   SetDefVar(st);
-  if (styleLevel != st.font.styleLevel) SetFont(st, st.font.current, styleLevel);
+  if (styleLevel != st.chr.styleLevel) SetFont(st, st.chr.font, styleLevel);
   st.geo.columnWidth = width;
-  st.line.lineWidth = width - st.line.parIndent;
+  st.line.lineWidth = width - st.para.parIndent;
   SetLengthList(st, "columnwidth", width);
   SetLengthList(st, "linewidth", st.line.lineWidth);
 

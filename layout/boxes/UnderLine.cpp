@@ -77,11 +77,11 @@ std::optional<Style> parseStyle(State& st, const std::string& styleText, int lev
 
 // Room the rule takes below the text (the capital form adds it to the depth).
 long long extraDepth(const State& st, const Style& s) {
-  const long long sep = st.cmd.underlineSep, w = st.cmd.ruleWidth;
+  const long long sep = st.chr.underlineSep, w = st.chr.ruleWidth;
   switch (s.form) {
     case Style::Wave: return static_cast<long long>(units::kPerMM) + sep;
     case Style::Pattern: return sep + s.ph + s.pd;
-    default: return s.second >= 0 ? sep + st.cmd.doubleLineSep + 2 * w : sep + w;
+    default: return s.second >= 0 ? sep + st.chr.doubleLineSep + 2 * w : sep + w;
   }
 }
 
@@ -89,24 +89,24 @@ long long extraDepth(const State& st, const Style& s) {
 // baseline y. The ink starts at the separation line (y + Z + separation).
 bool drawRules(State& st, const Style& s, int level, long long X, long long Z, int y, int x) {
   if (!st.canvas) return true;
-  const double sepLine = static_cast<double>(y) + Z + st.cmd.underlineSep;
-  const double w = st.cmd.ruleWidth;
+  const double sepLine = static_cast<double>(y) + Z + st.chr.underlineSep;
+  const double w = st.chr.ruleWidth;
   const Pen saved = st.canvas->pen();
   switch (s.form) {
     case Style::Lines: {
-      st.canvas->setPen(Pen{DevicePenWidth(st, w), st.cmd.ruleColor, PenStyle::Solid});
+      st.canvas->setPen(Pen{DevicePenWidth(st, w), st.chr.ruleColor, PenStyle::Solid});
       const int x0 = DevicePoint(st, x), x1 = DevicePoint(st, static_cast<double>(x) + X);
       double ly = sepLine + w / 2;
       DrawStyledLine(st, {{x0, DevicePoint(st, ly)}, {x1, DevicePoint(st, ly)}}, false, s.first);
       if (s.second >= 0) {
-        ly += w + st.cmd.doubleLineSep;
+        ly += w + st.chr.doubleLineSep;
         DrawStyledLine(st, {{x0, DevicePoint(st, ly)}, {x1, DevicePoint(st, ly)}}, false, s.second);
       }
       break;
     }
     case Style::Wave: {
       const double pen = 0.9 * w;
-      st.canvas->setPen(Pen{DevicePenWidth(st, pen), st.cmd.ruleColor, PenStyle::Solid});
+      st.canvas->setPen(Pen{DevicePenWidth(st, pen), st.chr.ruleColor, PenStyle::Solid});
       const double half = 0.5 * units::kPerMM, amp = half - pen / 2;
       double step = 0.1 * units::kPerMM;
       if (X / step > kMaxWavePoints) step = static_cast<double>(X) / kMaxWavePoints;

@@ -60,8 +60,6 @@ double HalvesDouble(int32_t low, int32_t high);
 int GroupMarker(State& st, int sub, bool insideBox, int& kind, int& value);
 // Drawing: the same restores, from what the layout recorded in the word.
 void ReplayGroupMarker(State& st, const WordInfo& w, bool draw);
-// Writes back the group variables held in a GroupInfoList snapshot.
-void RestoreGroupSnapshot(State& st, const PageInfo& p);
 
 // ---- headings, headers and footers, contents (Headings.cpp) ----
 // \chapter … \subsectionstr (sub-types 0-8).

@@ -20,12 +20,8 @@ int GroupMarker(State& st, int sub, bool insideBox, int& kind, int& value) {
       if (st.groupVariablesList.empty()) return -1;
       RestoreGroupVariables(st);
       if (insideBox) return 0;  // a box is measured and drawn by the same walk
-      // The state as it was at the opening, for drawing. Lengths and
-      // counters are not group variables: the snapshot need not hold them.
-      PageInfo p = MakePageSnapshot(st);
-      p.lengths = LengthNameList();
-      p.userLengths = LengthNameList();
-      st.groupInfoList.push_back(std::move(p));
+      // The settings as they were at the opening, for drawing.
+      st.groupInfoList.push_back(GroupStyle{st.chr, st.para});
       value = static_cast<int>(st.groupInfoList.size()) - 1;
       return 0;
     }
@@ -37,17 +33,12 @@ int GroupMarker(State& st, int sub, bool insideBox, int& kind, int& value) {
   }
 }
 
-void RestoreGroupSnapshot(State& st, const PageInfo& p) {
-  ApplySnapshotSettings(st, p);
-  PublishSettingLengths(st);
-}
-
 void ReplayGroupMarker(State& st, const WordInfo& w, bool draw) {
   if (!draw) return;
   switch (w.subType) {
     case 2:
       if (w.value >= 0 && w.value < static_cast<int>(st.groupInfoList.size()))
-        RestoreGroupSnapshot(st, st.groupInfoList[static_cast<size_t>(w.value)]);
+        ApplyGroupStyle(st, st.groupInfoList[static_cast<size_t>(w.value)]);
       break;
     case 4:
       if (w.value >= 0 && w.value < static_cast<int>(st.val.lengthRestoredList.size()))

@@ -110,7 +110,7 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, std::string
       static const char kChars[] = {'$', '\\', '#', '&', '_', '^'};
       const char c = kChars[std::clamp(sub, 0, 5)];
       wordText.assign(1, c);
-      int w = st.canvas ? st.canvas->charWidth(st.font.current, static_cast<unsigned char>(c)) : 0;
+      int w = st.canvas ? st.canvas->charWidth(st.chr.font, static_cast<unsigned char>(c)) : 0;
       word(st, 0, w, st.font.ascent, st.font.descent);
       return 0;
     }

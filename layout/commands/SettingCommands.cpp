@@ -20,13 +20,13 @@ void Skip(State& st, int sub, std::string& text) {
   const int v = ReformPara(st, text);
   LineState& L = st.line;
   if (sub == 0) {
-    L.lineSkip = v;
+    st.para.lineSkip = v;
     SetLengthList(st, "lineskip", v);
     // Until a \parskip is met the published paragraph skip follows; the
     // skip that \p uses stays.
     if (!L.parSkipSet) SetLengthList(st, "parskip", v);
   } else {
-    L.parSkip = v;
+    st.para.parSkip = v;
     L.parSkipSet = true;
     SetLengthList(st, "parskip", v);
   }
@@ -37,7 +37,7 @@ void FontSetting(State& st, int sub, const std::string& text, int styleLevel) {
     case 0:
     case 4:
       SetFontName(st, text, styleLevel);
-      st.font.alnumFontMode = sub == 0 ? 0 : 1;
+      st.chr.alnumFontMode = sub == 0 ? 0 : 1;
       break;
     case 1: SetFontSize(st, text, styleLevel); break;
     case 2: SetFontStyle(st, text, styleLevel); break;
@@ -48,10 +48,10 @@ void FontSetting(State& st, int sub, const std::string& text, int styleLevel) {
 
 void Rule(State& st, int sub, std::string& text) {
   if (sub == 0) {
-    st.cmd.ruleWidth = ReformPara(st, text);
-    SetLengthList(st, "rulewidth", st.cmd.ruleWidth);
+    st.chr.ruleWidth = ReformPara(st, text);
+    SetLengthList(st, "rulewidth", st.chr.ruleWidth);
   } else {
-    st.cmd.ruleColor = GetColor(st, text);
+    st.chr.ruleColor = GetColor(st, text);
   }
 }
 
@@ -59,35 +59,35 @@ void Separation(State& st, int sub, std::string& text) {
   const int v = ReformPara(st, text);
   switch (sub) {
     case 0:
-      st.cmd.frameBoxSep = v;
+      st.chr.frameBoxSep = v;
       SetLengthList(st, "frameboxsep", v);
       break;
     case 1:
-      st.cmd.underlineSep = v;
+      st.chr.underlineSep = v;
       SetLengthList(st, "underlinesep", v);
       break;
     default:
-      st.cmd.doubleLineSep = v;
+      st.chr.doubleLineSep = v;
       SetLengthList(st, "doublelinesep", v);
       break;
   }
 }
 
 void ParIndent(State& st, std::string& text) {
-  st.line.parIndent = ReformPara(st, text);
-  SetLengthList(st, "parindent", st.line.parIndent);
+  st.para.parIndent = ReformPara(st, text);
+  SetLengthList(st, "parindent", st.para.parIndent);
   RecomputeLineWidth(st);
 }
 
 void TableSep(State& st, int sub, std::string& text) {
   const int v = ReformPara(st, text);
   if (sub != 2) {
-    st.cmd.tableRowSep = v;
+    st.chr.tableRowSep = v;
     SetLengthList(st, "tablerowsep", v);
   }
   if (sub != 1) {
     // "tablesep" reads as the column separation (as group restores publish it).
-    st.cmd.tableColSep = v;
+    st.chr.tableColSep = v;
     SetLengthList(st, "tablecolsep", v);
     SetLengthList(st, "tablesep", v);
   }
@@ -96,32 +96,32 @@ void TableSep(State& st, int sub, std::string& text) {
 void MathSetting(State& st, int sub, std::string& text) {
   switch (sub) {
     case 0:
-      st.line.mathIndent = ReformPara(st, text);
-      SetLengthList(st, "mathindent", st.line.mathIndent);
+      st.para.mathIndent = ReformPara(st, text);
+      SetLengthList(st, "mathindent", st.para.mathIndent);
       break;
     case 1:
-      st.line.mathRightIndent = ReformPara(st, text);
-      SetLengthList(st, "mathrightindent", st.line.mathRightIndent);
+      st.para.mathRightIndent = ReformPara(st, text);
+      SetLengthList(st, "mathrightindent", st.para.mathRightIndent);
       break;
-    case 2: st.math.kakkoMode = DecimalInteger(text); break;
-    default: st.math.inlineMathMode = DecimalInteger(text); break;
+    case 2: st.chr.mathKakkoMode = DecimalInteger(text); break;
+    default: st.chr.inlineMathMode = DecimalInteger(text); break;
   }
 }
 
 void MatrixSep(State& st, int sub, const std::string& text) {
   const int v = UnitToPix(st, text);
   if (sub == 0) {
-    st.cmd.matrixRowSep = v;
+    st.chr.matrixRowSep = v;
     st.cmd.matrixRowSepExact = v;
     SetLengthList(st, "matrixrowsep", v);
   } else {
-    st.cmd.matrixColSep = v;
+    st.chr.matrixColSep = v;
     st.cmd.matrixColSepExact = v;
     SetLengthList(st, "matrixcolsep", v);
   }
 }
 
-void AlnumFontMode(State& st, const std::string& text) { st.font.alnumFontMode = DecimalInteger(text); }
+void AlnumFontMode(State& st, const std::string& text) { st.chr.alnumFontMode = DecimalInteger(text); }
 
 void TateMode(State& st, const std::string& text) {
   st.font.tateMode = DecimalInteger(text);
@@ -145,7 +145,7 @@ void ToVal(State& st, const std::string& text) {
   AssignRegister(st, 52 + ('X' - 'A'), b > 0 ? static_cast<double>(a) / b : 0.0);
 }
 
-void BoldMath(State& st, int sub) { st.math.boldMath = sub == 0; }
+void BoldMath(State& st, int sub) { st.chr.boldMath = sub == 0; }
 
 int AssignUserLength(State& st, int index, std::string& text) {
   const int v = ReformPara(st, text);

@@ -44,13 +44,9 @@ class DrawScope {
  public:
   explicit DrawScope(State& st)
       : st_(st),
-        registers_(st.val.registers),
-        valueInfo_(st.val.valueInfoList),
-        values_(st.val.valueList),
-        counters_(st.val.counters),
-        lengths_(st.val.lengthList),
-        userLengths_(st.val.userLengthList),
-        lengthSave_(st.val.lengthSaveInfoList),
+        val_(st.val),
+        chr_(st.chr),
+        para_(st.para),
         font_(st.font),
         cmd_(st.cmd),
         line_(st.line),
@@ -65,13 +61,9 @@ class DrawScope {
         miniPageListSize_(st.miniPageList.size()) {}
 
   ~DrawScope() {
-    st_.val.registers = registers_;
-    st_.val.valueInfoList = std::move(valueInfo_);
-    st_.val.valueList = std::move(values_);
-    st_.val.counters = counters_;
-    st_.val.lengthList = std::move(lengths_);
-    st_.val.userLengthList = std::move(userLengths_);
-    st_.val.lengthSaveInfoList = std::move(lengthSave_);
+    st_.val = std::move(val_);
+    st_.chr = std::move(chr_);
+    st_.para = para_;
     st_.font = std::move(font_);
     st_.cmd = std::move(cmd_);
     st_.line = std::move(line_);
@@ -97,12 +89,9 @@ class DrawScope {
 
  private:
   State& st_;
-  std::array<double, 78> registers_;
-  std::vector<std::array<double, 52>> valueInfo_;
-  ValueNameList values_;
-  std::array<int, 100> counters_;
-  LengthNameList lengths_, userLengths_;
-  std::vector<LengthNameList> lengthSave_;
+  ValueStore val_;
+  CharStyle chr_;
+  ParaStyle para_;
   FontState font_;
   CommandState cmd_;
   LineState line_;

@@ -17,7 +17,7 @@ void SetDrawTarget(State& st, const DrawTarget& t) {
   if (!t.printing) st.draw.zoom = t.zoom;
   st.draw.scale = units::DeviceScale(t.dpi, t.printing ? 1.0 : t.zoom);
   st.draw.penBias = t.printing ? 0.99 : 0.5;
-  SetBigNormalHeight(st, st.font.styleLevel);
+  SetBigNormalHeight(st, st.chr.styleLevel);
   CreateFullRgn(st);
 }
 

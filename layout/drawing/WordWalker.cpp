@@ -97,7 +97,7 @@ void Walker::word(const WordInfo& w, int index) {
       box(src_.text(index), baseline_, x_);
       break;
     case cmd::DisplayMath2:
-      formula(w, src_.text(index), lineStart_ - st_.line.mathIndent);
+      formula(w, src_.text(index), lineStart_ - st_.para.mathIndent);
       break;
     case cmd::DisplayMath3:
       if (draw_) x_ += (lineWidth_ - w.width) / 2;
@@ -121,7 +121,7 @@ void Walker::word(const WordInfo& w, int index) {
 void Walker::text(const WordInfo& w, const std::string& t) {
   if (t.empty() || !st_.canvas) return;
   const bool roman = !isLead(t[0]) && UsesRomanFace(st_, static_cast<unsigned char>(t[0]));
-  const Font layoutFont = roman ? RomanFont(st_) : st_.font.current;
+  const Font layoutFont = roman ? RomanFont(st_) : st_.chr.font;
   Font deviceFont = layoutFont;
   deviceFont.height = DeviceFontHeight(st_);
   const int top = baseline_ - w.height;
@@ -157,7 +157,7 @@ void Walker::text(const WordInfo& w, const std::string& t) {
 // A formula: math mode is on while it is measured or drawn.
 void Walker::formula(const WordInfo& w, const std::string& t, int lineLeftX) {
   st_.draw.lineLeftX = lineLeftX;
-  if (!st_.math.mathMode) st_.font.savedTextFont = st_.font.current;
+  if (!st_.math.mathMode) st_.font.savedTextFont = st_.chr.font;
   st_.math.mathMode = true;
   SetValueList(st_, "inmath", 1);
   if (const MathSeam* math = st_.seams ? st_.seams->math : nullptr) {

@@ -79,13 +79,13 @@ void WriteHeaderFooter(State& st, int c) {
 
   // The texts are set in the base font at the base size, Latin letters in
   // the roman face; the font in force comes back afterwards.
-  const Font font = st.font.current;
-  const double size = st.font.size;
-  const int level = st.font.styleLevel;
-  const int alnum = st.font.alnumFontMode;
+  const Font font = st.chr.font;
+  const double size = st.chr.fontSize;
+  const int level = st.chr.styleLevel;
+  const int alnum = st.chr.alnumFontMode;
   const CommandState headings = st.cmd;
-  st.font.alnumFontMode = 0;
-  st.font.size = st.font.baseSize;
+  st.chr.alnumFontMode = 0;
+  st.chr.fontSize = st.font.baseSize;
   SetFont(st, BaseFont(st), 0);
   st.cmd.inHeaderFooter = true;
 
@@ -139,12 +139,12 @@ void WriteHeaderFooter(State& st, int c) {
   st.cmd.sectionNum = headings.sectionNum;
   st.cmd.subsectionTitle = headings.subsectionTitle;
   st.cmd.subsectionNum = headings.subsectionNum;
-  st.font.size = size;
-  st.font.current = font;
+  st.chr.fontSize = size;
+  st.chr.font = font;
   SetBigNormalHeight(st, level);
   GetFontMetric(st);
   SetSkip(st);
-  st.font.alnumFontMode = alnum;
+  st.chr.alnumFontMode = alnum;
 }
 
 }  // namespace vel

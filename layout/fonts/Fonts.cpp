@@ -24,8 +24,8 @@ constexpr double kMaxSize = 2e9 * 72 / 10;
 // The layout height of the current size and level, default pitch, metrics.
 void ApplyHeight(State& st, int styleLevel) {
   SetBigNormalHeight(st, styleLevel);
-  st.font.current.height = static_cast<int>(std::clamp(st.font.layoutHeight, -2e9, 2e9));
-  st.font.current.pitch = 0;
+  st.chr.font.height = static_cast<int>(std::clamp(st.font.layoutHeight, -2e9, 2e9));
+  st.chr.font.pitch = 0;
   GetFontMetric(st);
 }
 
@@ -41,13 +41,13 @@ Font BaseFont(const State& st) {
 
 void SetBigNormalHeight(State& st, int level) {
   if (level < 0 || level > 5) level = 2;
-  st.font.layoutHeight = -(st.font.size * 10.0 / 72.0 * st.font.mathSizeRatio[static_cast<size_t>(level)]);
+  st.font.layoutHeight = -(st.chr.fontSize * 10.0 / 72.0 * st.font.mathSizeRatio[static_cast<size_t>(level)]);
   st.font.deviceHeight = st.font.layoutHeight * st.draw.scale;
-  st.font.styleLevel = level;
+  st.chr.styleLevel = level;
 }
 
 void GetFontMetric(State& st) {
-  TextMetrics m = st.canvas ? st.canvas->metrics(st.font.current) : TextMetrics{};
+  TextMetrics m = st.canvas ? st.canvas->metrics(st.chr.font) : TextMetrics{};
   st.font.ascent = m.ascent;
   st.font.descent = m.descent;
   st.font.charHeight = m.height;
@@ -57,11 +57,11 @@ void GetFontMetric(State& st) {
 void SetSkip(State& st) {
   double h = st.font.charHeight;
   st.font.skip = {h / 18, h / 12, h / 6, 2 * h / 9, 5 * h / 18, h / 2};
-  st.font.ruleThickness = static_cast<int>(units::kPerInch * (st.font.size / units::kFontSizeScale) / 1270.0);
+  st.font.ruleThickness = static_cast<int>(units::kPerInch * (st.chr.fontSize / units::kFontSizeScale) / 1270.0);
 }
 
 void SetFont(State& st, const Font& f, int styleLevel) {
-  st.font.current = f;
+  st.chr.font = f;
   ApplyHeight(st, styleLevel);
   SetSkip(st);
 }
@@ -69,8 +69,8 @@ void SetFont(State& st, const Font& f, int styleLevel) {
 void SetFontName(State& st, std::string_view nameIn, int styleLevel) {
   std::string name = Trim(nameIn);
   if (name.empty()) {
-    name = st.font.current.name;
-    if (st.font.verticalFace) name.insert(name.begin(), '@');
+    name = st.chr.font.name;
+    if (st.chr.verticalFace) name.insert(name.begin(), '@');
   }
   if (st.font.tateMode == 1) {
     if (hasDoubleByte(name) && name[0] != '@') name.insert(name.begin(), '@');
@@ -78,10 +78,10 @@ void SetFontName(State& st, std::string_view nameIn, int styleLevel) {
     name.erase(0, 1);
   }
   // Vertical faces exist only as the horizontal face turned glyph by glyph.
-  st.font.verticalFace = !name.empty() && name[0] == '@';
-  if (st.font.verticalFace) name.erase(0, 1);
-  st.font.current.name = name;
-  st.font.current.charset = kDefaultCharset;
+  st.chr.verticalFace = !name.empty() && name[0] == '@';
+  if (st.chr.verticalFace) name.erase(0, 1);
+  st.chr.font.name = name;
+  st.chr.font.charset = kDefaultCharset;
   ApplyHeight(st, styleLevel);
 }
 
@@ -107,13 +107,13 @@ void SetFontSize(State& st, std::string_view textIn, int styleLevel) {
   if (!(size > 0) || !(size < kMaxSize)) return;
   // 10.3 to 10.6 points all become 10.6 (the sizes that documents write for "10.5").
   if (size >= 10.3 * 2000 && size <= 10.6 * 2000) size = 10.6 * 2000;
-  st.font.size = size;
+  st.chr.fontSize = size;
   ApplyHeight(st, styleLevel);
   SetSkip(st);
 }
 
 void SetFontStyle(State& st, std::string_view text, int styleLevel) {
-  Font& f = st.font.current;
+  Font& f = st.chr.font;
   bool regular = text.find('n') != std::string_view::npos;
   f.bold = !regular && text.find('b') != std::string_view::npos;
   f.italic = !regular && text.find('i') != std::string_view::npos;
@@ -122,7 +122,7 @@ void SetFontStyle(State& st, std::string_view text, int styleLevel) {
   ApplyHeight(st, styleLevel);
 }
 
-void SetFontColor(State& st, std::string_view text) { st.font.current.color = GetColor(st, text); }
+void SetFontColor(State& st, std::string_view text) { st.chr.font.color = GetColor(st, text); }
 
 void SetInclineFont(State& st, std::string_view face, int height, int charset, bool bold, int angleDeg) {
   Font f;
@@ -131,8 +131,8 @@ void SetInclineFont(State& st, std::string_view face, int height, int charset, b
   f.charset = charset;
   f.bold = bold;
   f.escapement = angleDeg * 10;
-  f.color = st.font.current.color;
-  st.font.current = f;
+  f.color = st.chr.font.color;
+  st.chr.font = f;
 }
 
 bool GetInclinePoint(State& st, double x0, double y0, bool layout, int slot, double dy, double dx) {
@@ -150,22 +150,22 @@ bool GetInclinePoint(State& st, double x0, double y0, bool layout, int slot, dou
 }
 
 Font CanvasFont(const State& st) {
-  Font f = st.font.current;
-  if (st.font.verticalFace) f.name.insert(f.name.begin(), '@');
+  Font f = st.chr.font;
+  if (st.chr.verticalFace) f.name.insert(f.name.begin(), '@');
   return f;
 }
 
 void SetVelFontInstalled(State& st, bool installed) { st.font.velFontInstalled = installed; }
 
 Font RomanFont(const State& st) {
-  Font f = st.font.current;
+  Font f = st.chr.font;
   f.name = st.font.velFontInstalled ? "velr10" : "cmr10";
   f.charset = kDefaultCharset;
   return f;
 }
 
 bool UsesRomanFace(const State& st, uint16_t code) {
-  return st.font.alnumFontMode == 0 && code < 0x80 && (isAsciiLetter(static_cast<char>(code)) || isAsciiDigit(static_cast<char>(code)));
+  return st.chr.alnumFontMode == 0 && code < 0x80 && (isAsciiLetter(static_cast<char>(code)) || isAsciiDigit(static_cast<char>(code)));
 }
 
 void ApplyDocumentStyleFont(State& st, const std::string& sizeText) {

@@ -21,7 +21,7 @@ void GetFontMetric(State& st);
 void SetSkip(State& st);
 
 // \fontname: the face, with the "@" rule of vertical writing. A vertical
-// face is selected by its horizontal name with st.font.verticalFace set.
+// face is selected by its horizontal name with st.chr.verticalFace set.
 // An empty name keeps the current face.
 void SetFontName(State& st, std::string_view name, int styleLevel);
 // \fontsize: absolute points, or "*", "+", "-", "/" and an expression

@@ -102,7 +102,7 @@ int LineBreaker::lineEndCommand(int index) {
       } else if (!lineHasWordsBefore(index)) {
         skip = 0;
       } else {
-        skip = w.subType == cmd::LineEndParagraph ? L.parSkip : L.lineSkip;
+        skip = w.subType == cmd::LineEndParagraph ? st_.para.parSkip : st_.para.lineSkip;
       }
       if (!firstWordSeen_ && index == 0) return 0;  // as the very first word it closes nothing
       int r = closeLine(index, w.subType == cmd::LineEndCrr ? LineJustified : LineEnded, skip);
@@ -142,7 +142,7 @@ int LineBreaker::lineEndCommand(int index) {
     }
     case cmd::BeginItem: {
       if (lineHasWordsBefore(index)) {
-        int r = closeLine(index - 1, LineEnded, L.parSkip);
+        int r = closeLine(index - 1, LineEnded, st_.para.parSkip);
         if (r != 0) return r;
       }
       if (L.itemLevel >= 9) return fail(-5, "beginitem", w.line);
@@ -167,7 +167,7 @@ int LineBreaker::lineEndCommand(int index) {
     case cmd::EndItem: {
       if (index == 0) return fail(-5, "enditem", w.line);
       if (lineHasWordsBefore(index)) {
-        int r = closeLine(index - 1, LineEnded, L.parSkip);
+        int r = closeLine(index - 1, LineEnded, st_.para.parSkip);
         if (r != 0) return r;
       }
       --L.itemLevel;
@@ -189,7 +189,7 @@ int LineBreaker::lineEndCommand(int index) {
     case cmd::Item: {
       if (index == 0) return fail(-5, "item", w.line);
       if (lineHasWordsBefore(index)) {
-        int r = closeLine(index - 1, LineEnded, L.parSkip);
+        int r = closeLine(index - 1, LineEnded, st_.para.parSkip);
         if (r != 0) return r;
       }
       L.itemJustOpened = false;
@@ -204,25 +204,25 @@ int LineBreaker::lineEndCommand(int index) {
     case cmd::DisplayMath2:
     case cmd::DisplayMath3: {
       if (lineHasWordsBefore(index)) {
-        int r = closeLine(index - 1, LineEnded, L.parSkip);
+        int r = closeLine(index - 1, LineEnded, st_.para.parSkip);
         if (r != 0) return r;
       }
-      int savedIndent = L.parIndent;
-      L.parIndent = 0;
+      int savedIndent = st_.para.parIndent;
+      st_.para.parIndent = 0;
       L.linesInPara = 0;
-      if (w.kind == cmd::DisplayMath2) L.pendingMathIndent = L.mathIndent;
+      if (w.kind == cmd::DisplayMath2) L.pendingMathIndent = st_.para.mathIndent;
       ChangeIndent(st_);
       takeWord(w);
       LineKind kind = w.kind == cmd::CenterLine ? LineCentred : (w.kind == cmd::DisplayMath2 ? LineDisplay : LineDisplayCentred);
-      int r = closeLine(index, kind, L.parSkip);
-      L.parIndent = savedIndent;
+      int r = closeLine(index, kind, st_.para.parSkip);
+      st_.para.parIndent = savedIndent;
       if (r != 0) return r;
       ChangeIndent(st_);
       return r;
     }
     case cmd::RightLine: {
       if (L.hpos + w.width > L.lineWidth && lineHasWordsBefore(index) && firstWordSeen_) {
-        int r = closeLine(index - 1, LineEnded, L.lineSkip);
+        int r = closeLine(index - 1, LineEnded, st_.para.lineSkip);
         if (r != 0) return r;
         ChangeIndent(st_);
       }
@@ -342,7 +342,7 @@ int LineBreaker::overflow(int index) {
     if (nw.width >= L.hpos) {
       // Nothing of width before it: a word wider than the line stands alone
       // and overflows on the right.
-      int r = closeLine(last, LineJustified, L.lineSkip);
+      int r = closeLine(last, LineJustified, st_.para.lineSkip);
       if (r != 0) return r;
       startLineFrom(static_cast<int>(words_.size()));
       brokeByWidth_ = true;
@@ -417,7 +417,7 @@ int LineBreaker::overflow(int index) {
       texts_[static_cast<size_t>(i)].clear();
     }
     int newStart = 0;
-    int r = closeLine(breakAt - 1, LineJustified, L.lineSkip, &newStart);
+    int r = closeLine(breakAt - 1, LineJustified, st_.para.lineSkip, &newStart);
     if (r != 0) return r;
     startLineFrom(newStart);
     brokeByWidth_ = true;
@@ -505,7 +505,7 @@ int LineBreaker::closeLine(int last, LineKind kind, int skip, int* newStart) {
 
 int LineBreaker::finish() {
   if (static_cast<int>(words_.size()) <= lineStart_) return 0;
-  return closeLine(static_cast<int>(words_.size()) - 1, LineEnded, main_ ? kForcedBreak : st_.line.lineSkip);
+  return closeLine(static_cast<int>(words_.size()) - 1, LineEnded, main_ ? kForcedBreak : st_.para.lineSkip);
 }
 
 }  // namespace vel::lines

@@ -33,7 +33,7 @@ int itemEdge(const State& st, bool labelLine) {
   return lv.rightEdge;
 }
 
-int effectiveParIndent(const State& st) { return st.line.noIndent ? 0 : st.line.parIndent; }
+int effectiveParIndent(const State& st) { return st.line.noIndent ? 0 : st.para.parIndent; }
 
 // Splits a length list at commas, treating encoded lengths and double-byte
 // characters as units (their bytes may look like anything).
@@ -132,7 +132,7 @@ int ReformPara(State& st, std::string& text) {
 void RecomputeLineWidth(State& st) {
   LineState& L = st.line;
   int idx = std::min(L.linesInPara, 9);
-  int lw = st.geo.columnWidth - L.leftIndent[static_cast<size_t>(idx)] - L.rightIndent[static_cast<size_t>(idx)] -
+  int lw = st.geo.columnWidth - st.para.leftIndent[static_cast<size_t>(idx)] - st.para.rightIndent[static_cast<size_t>(idx)] -
            itemEdge(st, L.itemLabelLine);
   if (L.linesInPara == 0 && !L.itemLabelLine) lw -= effectiveParIndent(st);
   L.lineWidth = lw;
@@ -143,24 +143,24 @@ void ChangeIndent(State& st) {
   LineState& L = st.line;
   if (L.linesInPara == 0) {
     if (L.leftIndentPending) {
-      L.leftIndent = L.pendingLeftIndent;
+      st.para.leftIndent = L.pendingLeftIndent;
       L.leftIndentPending = false;
     }
     if (L.rightIndentPending) {
-      L.rightIndent = L.pendingRightIndent;
+      st.para.rightIndent = L.pendingRightIndent;
       L.rightIndentPending = false;
     }
   }
   const size_t idx = static_cast<size_t>(std::min(L.linesInPara, 9));
   const int cw = st.geo.columnWidth;
-  int lw = cw - L.leftIndent[idx] - L.rightIndent[idx] - itemEdge(st, L.itemLabelLine);
-  int left = cw - lw - L.rightIndent[idx];
+  int lw = cw - st.para.leftIndent[idx] - st.para.rightIndent[idx] - itemEdge(st, L.itemLabelLine);
+  int left = cw - lw - st.para.rightIndent[idx];
   if (L.linesInPara == 0 && !L.itemLabelLine) lw -= effectiveParIndent(st);
-  if (L.itemMode) left = cw - lw - L.rightIndent[idx];
+  if (L.itemMode) left = cw - lw - st.para.rightIndent[idx];
   if (L.leftIndentRemainder > 0) lw -= L.leftIndentForWidth;
   if (L.rightIndentRemainder > 0) lw -= L.rightIndentForWidth;
   L.lineWidth = lw;
-  SetLengthList(st, "rightindent", L.rightIndent[idx]);
+  SetLengthList(st, "rightindent", st.para.rightIndent[idx]);
   SetLengthList(st, "leftindent", left);
   SetLengthList(st, "linewidth", lw);
 }
@@ -196,7 +196,7 @@ void setIndent(State& st, std::string& arg, bool left) {
     (left ? L.leftIndentPending : L.rightIndentPending) = true;
     return;
   }
-  (left ? L.leftIndent : L.rightIndent) = v;
+  (left ? st.para.leftIndent : st.para.rightIndent) = v;
   ChangeIndent(st);
 }
 
@@ -292,11 +292,11 @@ int SetLineLWHOHKCS(State& st, int lastWord, int width, bool mainText, std::vect
   const int pi = effectiveParIndent(st);
   int offset;
   if (!L.itemMode) {
-    offset = L.leftIndent[idx] + (idx == 0 ? pi : 0);
+    offset = st.para.leftIndent[idx] + (idx == 0 ? pi : 0);
   } else if (L.itemLabelLine) {
-    offset = L.leftIndent[0] + L.items[static_cast<size_t>(std::min(L.itemLevel, 9))].leftEdge;
+    offset = st.para.leftIndent[0] + L.items[static_cast<size_t>(std::min(L.itemLevel, 9))].leftEdge;
   } else {
-    offset = L.leftIndent[idx] + itemEdge(st, false) + (idx == 0 ? pi : 0);
+    offset = st.para.leftIndent[idx] + itemEdge(st, false) + (idx == 0 ? pi : 0);
   }
   offset += L.pendingMathIndent;
   L.pendingMathIndent = 0;
@@ -315,7 +315,7 @@ int SetLineLWHOHKCS(State& st, int lastWord, int width, bool mainText, std::vect
   // The width for the next line.
   ++L.linesInPara;
   const size_t next = static_cast<size_t>(std::min(L.linesInPara, 9));
-  L.lineWidth = st.geo.columnWidth - L.leftIndent[next] - L.rightIndent[next] - itemEdge(st, false);
+  L.lineWidth = st.geo.columnWidth - st.para.leftIndent[next] - st.para.rightIndent[next] - itemEdge(st, false);
 
   if (mainText) {
     st.currentPageState = MakePageSnapshot(st);

@@ -93,7 +93,7 @@ int WordScanner::scanJapanese() {
     w.width = H();
     text.clear();
   } else {
-    w.width = charWidth(st_.font.current, code);
+    w.width = charWidth(st_.chr.font, code);
   }
   return out_.addWord(w, std::move(text));
 }
@@ -149,7 +149,7 @@ int WordScanner::addAlnumRun(int p, std::string text) {
   WordInfo w{};
   w.line = cur_.line;
   w.pos = p;
-  w.width = textWidth(st_.font.alnumFontMode == 0 ? RomanFont(st_) : st_.font.current, text);
+  w.width = textWidth(st_.chr.alnumFontMode == 0 ? RomanFont(st_) : st_.chr.font, text);
   w.height = st_.font.ascent;
   w.depth = st_.font.descent;
   return out_.addWord(w, std::move(text));
@@ -162,7 +162,7 @@ int WordScanner::scanOther() {
   w.line = cur_.line;
   w.pos = pos1();
   uint16_t shown = static_cast<unsigned char>(inband::Shown(static_cast<char>(c)));
-  w.width = charWidth(st_.font.current, shown);
+  w.width = charWidth(st_.chr.font, shown);
   w.height = st_.font.ascent;
   w.depth = st_.font.descent;
   ++cur_.pos;
@@ -187,7 +187,7 @@ int WordScanner::scanMath() {
   cur_.line = end.line;
   cur_.pos = static_cast<size_t>(end.col);
 
-  if (!st_.math.mathMode) st_.font.savedTextFont = st_.font.current;
+  if (!st_.math.mathMode) st_.font.savedTextFont = st_.chr.font;
   st_.math.mathMode = true;
   SetValueList(st_, "inmath", 1);
   auto leaveMath = [&] {
@@ -199,7 +199,7 @@ int WordScanner::scanMath() {
     leaveMath();
     return fail(-4, SJ("数式"), startLine);
   }
-  if (n > 1 || st_.math.inlineMathMode == 1) formula.insert(1, "\\Normal ");
+  if (n > 1 || st_.chr.inlineMathMode == 1) formula.insert(1, "\\Normal ");
   const Result<Extent> box = math->Measure(st_, formula, 2);
   if (!box) {
     leaveMath();

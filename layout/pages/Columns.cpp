@@ -224,8 +224,7 @@ class ReplayGuard {
         letters_(st.box.boxLetterIndex),
         boxes_(st.boxList.size()),
         miniPages_(st.miniPageList.size()),
-        boldMath_(st.math.boldMath),
-        alnum_(st.font.alnumFontMode) {
+        chr_(st.chr) {
     SaveMiniPageVariables(st_);
     ++st_.box.footnotesOff;
   }
@@ -237,8 +236,7 @@ class ReplayGuard {
     st_.box.boxLetterIndex = letters_;
     st_.boxList.resize(std::min(st_.boxList.size(), boxes_));
     st_.miniPageList.resize(std::min(st_.miniPageList.size(), miniPages_));
-    st_.math.boldMath = boldMath_;
-    st_.font.alnumFontMode = alnum_;
+    st_.chr = chr_;
   }
   ReplayGuard(const ReplayGuard&) = delete;
   ReplayGuard& operator=(const ReplayGuard&) = delete;
@@ -250,8 +248,7 @@ class ReplayGuard {
   decltype(ValueStore::registers) registers_;
   std::array<int, 26> letters_;
   size_t boxes_, miniPages_;
-  bool boldMath_;
-  int alnum_;
+  CharStyle chr_;
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Save/Restore and Clear operations of the typesetting state, and the
-// page snapshots.
+// page snapshots. Saving is keeping a copy of a style value; restoring is
+// applying the copy, which derives what follows from it here and nowhere
+// else.
 #pragma once
 
 #include "state/State.h"
@@ -25,14 +27,19 @@ void ClearBoxVariablesList(State& st);
 void ClearMiniPageVariablesList(State& st);
 void ClearGroupInfoList(State& st);
 
+// Makes a saved character style current; the font metrics and the spacing
+// units are derived from it.
+void ApplyCharStyle(State& st, const CharStyle& c);
+// Makes saved group settings current: the character style as above, the
+// paragraph style, and the lengths that mirror the settings republished.
+void ApplyGroupStyle(State& st, const GroupStyle& g);
+// Publishes the lengths that mirror the settings under their names.
+void PublishSettingLengths(State& st);
+
 // The state as a page snapshot (without background).
 PageInfo MakePageSnapshot(const State& st);
-// Writes a snapshot back (fonts re-derived, lengths republished).
+// Writes a snapshot back: lengths, settings (metrics re-derived), the item
+// level and the counters.
 void RestorePageSnapshot(State& st, const PageInfo& p);
-// The settings part of a snapshot (fonts, rules, separations, skips,
-// indents, math modes), without lengths, counters and the item level.
-void ApplySnapshotSettings(State& st, const PageInfo& p);
-// Publishes the lengths that mirror those settings under their names.
-void PublishSettingLengths(State& st);
 
 }  // namespace vel

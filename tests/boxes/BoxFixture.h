@@ -38,7 +38,7 @@ struct Fixture {
     vel::UseStandardSeams(st);
     st.host = &host;
     st.settings = &settings;
-    st.font.size = st.font.baseSize = 21000;
+    st.chr.fontSize = st.font.baseSize = 21000;
     st.font.base = vel::BaseFont(st);
     vel::SetFont(st, st.font.base, 2);
     st.geo.columnWidth = 100 * kEm;

@@ -43,8 +43,8 @@ TEST(BoxWalk, SizesOfTextAndSpacing) {
     ASSERT_EQ(f.measure(c.text, &b), 0) << c.name;
     EXPECT_EQ(b, c.expected) << c.name;
     // The font and size found at the start are back.
-    EXPECT_EQ(f.st.font.current.height, -kEm) << c.name;
-    EXPECT_DOUBLE_EQ(f.st.font.size, 21000) << c.name;
+    EXPECT_EQ(f.st.chr.font.height, -kEm) << c.name;
+    EXPECT_DOUBLE_EQ(f.st.chr.fontSize, 21000) << c.name;
   }
 }
 
@@ -56,8 +56,8 @@ TEST(BoxWalk, RestoresTheFontItFound) {
   Box b;
   ASSERT_EQ(f.measure("あ\\fontsize{21}あ", &b), 0);
   EXPECT_EQ(b, (Box{kEm + large.width, large.height, large.depth}));
-  EXPECT_EQ(f.st.font.current.height, -kEm);
-  EXPECT_DOUBLE_EQ(f.st.font.size, 21000);
+  EXPECT_EQ(f.st.chr.font.height, -kEm);
+  EXPECT_DOUBLE_EQ(f.st.chr.fontSize, 21000);
   EXPECT_EQ(f.st.font.ascent, kAscent);
 }
 
@@ -81,7 +81,7 @@ TEST(BoxWalk, FailuresNameTheCommand) {
     EXPECT_EQ(f.measure(c.text), c.code) << c.text;
     ASSERT_FALSE(f.messages().empty()) << c.text;
     EXPECT_EQ(f.messages().back(), c.message) << c.text;
-    EXPECT_EQ(f.st.font.current.height, -kEm) << c.text;
+    EXPECT_EQ(f.st.chr.font.height, -kEm) << c.text;
   }
 }
 

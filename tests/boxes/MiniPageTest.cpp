@@ -82,12 +82,12 @@ TEST(MiniPage, PlacementAgainstTheReferenceLine) {
 TEST(MiniPage, BlocksStartFromTheDefaultsAndPutTheStateBack) {
   Fixture f;
   vel::SetFontSize(f.st, "20", 2);
-  f.st.cmd.ruleWidth = 500;
-  f.st.cmd.frameBoxSep = 900;
-  f.st.line.lineSkip = 3000;
+  f.st.chr.ruleWidth = 500;
+  f.st.chr.frameBoxSep = 900;
+  f.st.para.lineSkip = 3000;
   f.st.geo.columnWidth = 123456;
   f.st.line.lineWidth = 100000;
-  const int fontHeight = f.st.font.current.height;
+  const int fontHeight = f.st.chr.font.height;
   // Inside: the base size (one em per kana), the default rule and frame
   // separation (1/144 inch and 0.5 mm: a frame 2 x (138 + 393) wider).
   ASSERT_TRUE(mini(f, "\\width{50mm}\\framebox{あ}"));
@@ -96,30 +96,30 @@ TEST(MiniPage, BlocksStartFromTheDefaultsAndPutTheStateBack) {
   EXPECT_EQ(m.words[0].width, kEm + 2 * (138 + 393));
   EXPECT_EQ(m.lines[0].lineWidth, 39370);
   // Outside again: everything as it was.
-  EXPECT_EQ(f.st.cmd.ruleWidth, 500);
-  EXPECT_EQ(f.st.cmd.frameBoxSep, 900);
-  EXPECT_EQ(f.st.line.lineSkip, 3000);
+  EXPECT_EQ(f.st.chr.ruleWidth, 500);
+  EXPECT_EQ(f.st.chr.frameBoxSep, 900);
+  EXPECT_EQ(f.st.para.lineSkip, 3000);
   EXPECT_EQ(f.st.geo.columnWidth, 123456);
   EXPECT_EQ(f.st.line.lineWidth, 100000);
-  EXPECT_EQ(f.st.font.current.height, fontHeight);
+  EXPECT_EQ(f.st.chr.font.height, fontHeight);
 }
 
 TEST(MiniPage, SetDefVarValues) {
   Fixture f;
   vel::SetDefVar(f.st);
-  EXPECT_EQ(f.st.line.lineSkip, 1574);
-  EXPECT_EQ(f.st.line.parSkip, 1574);
-  EXPECT_EQ(f.st.cmd.ruleWidth, 138);
-  EXPECT_EQ(f.st.cmd.frameBoxSep, 393);
-  EXPECT_EQ(f.st.cmd.tableRowSep, 787);
-  EXPECT_EQ(f.st.cmd.tableColSep, 787);
-  EXPECT_EQ(f.st.line.mathIndent, 2 * kEm);
-  EXPECT_EQ(f.st.line.mathRightIndent, 2 * kEm);
-  EXPECT_EQ(f.st.cmd.matrixRowSep, static_cast<int>(0.3 * kEm));
-  EXPECT_EQ(f.st.cmd.matrixColSep, kEm);
-  EXPECT_EQ(f.st.cmd.underlineSep, 157);
-  EXPECT_EQ(f.st.cmd.doubleLineSep, 236);
-  EXPECT_EQ(f.st.line.parIndent, 0);
+  EXPECT_EQ(f.st.para.lineSkip, 1574);
+  EXPECT_EQ(f.st.para.parSkip, 1574);
+  EXPECT_EQ(f.st.chr.ruleWidth, 138);
+  EXPECT_EQ(f.st.chr.frameBoxSep, 393);
+  EXPECT_EQ(f.st.chr.tableRowSep, 787);
+  EXPECT_EQ(f.st.chr.tableColSep, 787);
+  EXPECT_EQ(f.st.para.mathIndent, 2 * kEm);
+  EXPECT_EQ(f.st.para.mathRightIndent, 2 * kEm);
+  EXPECT_EQ(f.st.chr.matrixRowSep, static_cast<int>(0.3 * kEm));
+  EXPECT_EQ(f.st.chr.matrixColSep, kEm);
+  EXPECT_EQ(f.st.chr.underlineSep, 157);
+  EXPECT_EQ(f.st.chr.doubleLineSep, 236);
+  EXPECT_EQ(f.st.para.parIndent, 0);
   EXPECT_EQ(vel::LengthOf(f.st, "rulewidth"), 138);
   EXPECT_EQ(vel::LengthOf(f.st, "frameboxsep"), 393);
   EXPECT_EQ(vel::LengthOf(f.st, "doublelinesep"), 236);

@@ -89,13 +89,13 @@ TEST(Replay, DrawingReappliesSettingsAndReplayOnlyWhatStepsCounters) {
   auto reset = [&] {
     w.st.val.registers.fill(0);
     w.st.val.counters.fill(0);
-    w.st.math.boldMath = false;
-    w.st.font.alnumFontMode = 0;
-    w.st.line.lineSkip = 1574;
-    w.st.cmd.ruleWidth = 157;
-    w.st.cmd.tableColSep = 787;
-    w.st.cmd.matrixRowSep = 0;
-    w.st.font.size = 21000;
+    w.st.chr.boldMath = false;
+    w.st.chr.alnumFontMode = 0;
+    w.st.para.lineSkip = 1574;
+    w.st.chr.ruleWidth = 157;
+    w.st.chr.tableColSep = 787;
+    w.st.chr.matrixRowSep = 0;
+    w.st.chr.fontSize = 21000;
     w.st.val.userLengthList[0].value = 0;
   };
   reset();
@@ -109,13 +109,13 @@ TEST(Replay, DrawingReappliesSettingsAndReplayOnlyWhatStepsCounters) {
   EXPECT_EQ(w.st.val.counters[91], 3);
   EXPECT_EQ(w.st.val.counters[87], 1);
   EXPECT_EQ(w.st.val.counters[88], 1);
-  EXPECT_TRUE(w.st.math.boldMath);
-  EXPECT_EQ(w.st.font.alnumFontMode, 1);
-  EXPECT_EQ(w.st.line.lineSkip, 1574);
-  EXPECT_EQ(w.st.cmd.ruleWidth, 157);
-  EXPECT_EQ(w.st.cmd.tableColSep, 787);
-  EXPECT_EQ(w.st.cmd.matrixRowSep, 0);
-  EXPECT_EQ(w.st.font.size, 21000);
+  EXPECT_TRUE(w.st.chr.boldMath);
+  EXPECT_EQ(w.st.chr.alnumFontMode, 1);
+  EXPECT_EQ(w.st.para.lineSkip, 1574);
+  EXPECT_EQ(w.st.chr.ruleWidth, 157);
+  EXPECT_EQ(w.st.chr.tableColSep, 787);
+  EXPECT_EQ(w.st.chr.matrixRowSep, 0);
+  EXPECT_EQ(w.st.chr.fontSize, 21000);
   EXPECT_EQ(w.st.val.userLengthList[0].value, 0);
 
   reset();
@@ -125,11 +125,11 @@ TEST(Replay, DrawingReappliesSettingsAndReplayOnlyWhatStepsCounters) {
   EXPECT_EQ(w.st.val.counters[87], 1);
   EXPECT_EQ(w.st.val.counters[88], 1);
   EXPECT_EQ(w.st.val.registers[75], 0.25);
-  EXPECT_EQ(w.st.line.lineSkip, after.line.lineSkip);
-  EXPECT_EQ(w.st.cmd.ruleWidth, after.cmd.ruleWidth);
-  EXPECT_EQ(w.st.cmd.tableColSep, 1574);
-  EXPECT_EQ(w.st.cmd.matrixRowSep, 787);
-  EXPECT_EQ(w.st.font.size, 40000);
+  EXPECT_EQ(w.st.para.lineSkip, after.para.lineSkip);
+  EXPECT_EQ(w.st.chr.ruleWidth, after.chr.ruleWidth);
+  EXPECT_EQ(w.st.chr.tableColSep, 1574);
+  EXPECT_EQ(w.st.chr.matrixRowSep, 787);
+  EXPECT_EQ(w.st.chr.fontSize, 40000);
   EXPECT_EQ(w.st.val.userLengthList[0].value, 7874);
   // The layout's word texts are never changed by drawing.
   EXPECT_EQ(w.st.wordTextList, after.wordTextList);
@@ -139,22 +139,22 @@ TEST(Groups, CloseRestoresTheOpeningStateAndDrawingDoesTheSame) {
   Words w;
   w.lines({kOpen + "\\fontsize{20}\\rulewidth{1mm}a" + kClose + "b"});
   ASSERT_GE(w.result, 0);
-  EXPECT_EQ(w.st.font.size, 21000);
-  EXPECT_EQ(w.st.cmd.ruleWidth, 157);
+  EXPECT_EQ(w.st.chr.fontSize, 21000);
+  EXPECT_EQ(w.st.chr.ruleWidth, 157);
   auto open = w.ofKind(cmd::Inert);
   auto close = w.ofKind(cmd::GroupMark);
   ASSERT_EQ(close.size(), 1u);
   EXPECT_EQ(close[0].subType, 2);
   ASSERT_EQ(w.st.groupInfoList.size(), 1u);
   EXPECT_EQ(close[0].value, 0);
-  EXPECT_EQ(w.st.groupInfoList[0].fontSize, 21000);
-  EXPECT_EQ(w.st.groupInfoList[0].ruleWidth, 157);
+  EXPECT_EQ(w.st.groupInfoList[0].chr.fontSize, 21000);
+  EXPECT_EQ(w.st.groupInfoList[0].chr.ruleWidth, 157);
   EXPECT_TRUE(w.st.groupVariablesList.empty());
 
   // Drawing replays the words in the group, then the close restores.
   w.replayAll(true);
-  EXPECT_EQ(w.st.font.size, 21000);
-  EXPECT_EQ(w.st.cmd.ruleWidth, 157);
+  EXPECT_EQ(w.st.chr.fontSize, 21000);
+  EXPECT_EQ(w.st.chr.ruleWidth, 157);
   EXPECT_EQ(LengthOf(w.st, "rulewidth"), 157);
 }
 
@@ -336,12 +336,12 @@ TEST(Counters, SetCounterTruncatesAndIgnoresOtherIndexes) {
 TEST(Skips, LineSkipPublishesTheParagraphSkipUntilOneIsSet) {
   Words w;
   w.run("\\lineskip{3mm}");
-  EXPECT_EQ(w.st.line.lineSkip, 2362);
+  EXPECT_EQ(w.st.para.lineSkip, 2362);
   EXPECT_EQ(LengthOf(w.st, "parskip"), 2362);
-  EXPECT_EQ(w.st.line.parSkip, 1574);  // the skip \p uses is not changed
+  EXPECT_EQ(w.st.para.parSkip, 1574);  // the skip \p uses is not changed
   Words v;
   v.run("\\parskip{4mm}\\lineskip{3mm}");
-  EXPECT_EQ(v.st.line.parSkip, 3149);
+  EXPECT_EQ(v.st.para.parSkip, 3149);
   EXPECT_EQ(LengthOf(v.st, "parskip"), 3149);
   EXPECT_EQ(LengthOf(v.st, "lineskip"), 2362);
 }

@@ -28,7 +28,7 @@ struct Run {
     vel::UseStandardSeams(s);
     s.host = &host;
     s.settings = &settings;
-    s.font.size = s.font.baseSize = 21000;
+    s.chr.fontSize = s.font.baseSize = 21000;
     s.font.base = vel::BaseFont(s);
     vel::SetFont(s, s.font.base, 2);
     vel::SetValueList(s, "inmath", 0);

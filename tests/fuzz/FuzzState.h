@@ -21,7 +21,7 @@ inline vel::State& SharedState() {
     auto* s = new vel::State;
     s->canvas = &canvas;
     vel::UseStandardSeams(*s);
-    s->font.size = s->font.baseSize = 21000;
+    s->chr.fontSize = s->font.baseSize = 21000;
     s->font.base = vel::BaseFont(*s);
     vel::SetFont(*s, s->font.base, 2);
     vel::SetValueList(*s, "inmath", 0);

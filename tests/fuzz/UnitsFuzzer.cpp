@@ -23,10 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < size; ++i)
     if (text[i] == '\\') vel::DecodeLength(view, i, decoded);
 
-  const double size0 = st.font.size;
+  const double size0 = st.chr.fontSize;
   vel::SetFontSize(st, view, 2);
-  fuzz::Require(st.font.size > 0 && std::isfinite(st.font.size));
-  st.font.size = size0;
+  fuzz::Require(st.chr.fontSize > 0 && std::isfinite(st.chr.fontSize));
+  st.chr.fontSize = size0;
   vel::SetFont(st, st.font.base, 2);
   return 0;
 }

@@ -96,7 +96,7 @@ TEST(Kinsoku, FullStopAndBracketMoveWithThePrecedingCharacter) {
   State st;
   veltest::PrepareBodyState(st, canvas.get(), &host, &settings, 0, 100000000);
   // Exactly as wide as "あいうえ": "。」" overflows and takes "え" along.
-  st.geo.columnWidth = st.line.lineWidth = canvas->textWidth(st.font.current, veltest::sj("あいうえ"));
+  st.geo.columnWidth = st.line.lineWidth = canvas->textWidth(st.chr.font, veltest::sj("あいうえ"));
   st.sourceLines = {veltest::sj("あいうえ。」か")};
   ASSERT_GE(MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList), 0);
   ASSERT_EQ(st.lineList.size(), 2u);

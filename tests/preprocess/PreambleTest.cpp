@@ -83,7 +83,7 @@ TEST(Preamble, CommandsAndDerivedGeometry) {
   EXPECT_EQ(g.columnHeight, 233858 - 15748 - 20000);
   EXPECT_EQ(h.st.geo.baseFontSizeText, "12");
   EXPECT_EQ(h.st.font.baseSize, 24000);
-  EXPECT_EQ(h.st.font.size, 24000);
+  EXPECT_EQ(h.st.chr.fontSize, 24000);
   const vel::State& st = h.st;
   for (const auto& [name, v] : std::vector<std::pair<const char*, int>>{
            {"topmargin", 15748}, {"leftmargin", 20000}, {"rightmargin", 20000}, {"columnwidth", g.columnWidth},
@@ -105,7 +105,7 @@ TEST(Preamble, ColumnsPerPageAndInheritedPaper) {
   EXPECT_EQ(h.st.geo.columnsPerPage, 2);
   EXPECT_EQ(h.st.geo.columnSep, (std::array<int, 3>{2362, 787, 2362}));
   EXPECT_EQ(h.st.geo.baseFontSizeText, "10.5");
-  EXPECT_EQ(h.st.font.size, 21000);
+  EXPECT_EQ(h.st.chr.fontSize, 21000);
 }
 
 TEST(Preamble, TheEngineKeepsThePaperOfTheLastRun) {

@@ -404,12 +404,12 @@ TEST(PageDisplaySheets, DrawingLeavesTheStateAsTheRunLeftIt) {
   f.column();
   f.st.val.counters[3] = 9;
   f.st.pageList[0].counters[3] = 4;
-  f.st.pageList[0].fontSize = 14400;
+  f.st.pageList[0].style.chr.fontSize = 14400;
   const auto lengths = f.st.val.lengthList;
-  const double size = f.st.font.size;
+  const double size = f.st.chr.fontSize;
   f.draw();
   EXPECT_EQ(f.st.val.counters[3], 9);
-  EXPECT_EQ(f.st.font.size, size);
+  EXPECT_EQ(f.st.chr.fontSize, size);
   EXPECT_TRUE(f.st.val.lengthList == lengths);
   EXPECT_FALSE(f.st.draw.drawing);
 }

@@ -38,7 +38,7 @@ struct SheetFixture {
     g.topBottomBoxSep = 3000;
     // A font of em 1000 layout units: FakeCanvas single bytes advance 500,
     // double bytes 1000, ascent 800, descent 200.
-    st.font.size = 7200;
+    st.chr.fontSize = 7200;
     st.font.baseSize = 7200;
     vel::Font f;
     f.name = "F";

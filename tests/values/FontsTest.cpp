@@ -30,7 +30,7 @@ TEST(SetFontSize, RelativeFormsAndTheTenPointSixRule) {
   for (const Case& c : cases) {
     Env e;
     SetFontSize(e.st, c.text, 2);
-    EXPECT_DOUBLE_EQ(e.st.font.size, c.size) << c.text;
+    EXPECT_DOUBLE_EQ(e.st.chr.fontSize, c.size) << c.text;
   }
 }
 
@@ -38,9 +38,9 @@ TEST(SetFontSize, HeightsMetricsAndSpacingUnits) {
   Env e;
   State& st = e.st;
   // The driver's default is set directly and stays 10.5: em 2916.
-  EXPECT_EQ(st.font.current.height, -2916);
+  EXPECT_EQ(st.chr.font.height, -2916);
   SetFontSize(st, "12", 2);
-  EXPECT_EQ(st.font.current.height, -3333);
+  EXPECT_EQ(st.chr.font.height, -3333);
   EXPECT_EQ(st.font.ascent, 2666);
   EXPECT_EQ(st.font.descent, 667);
   EXPECT_DOUBLE_EQ(st.font.charHeight, 3333);
@@ -53,7 +53,7 @@ TEST(SetFontSize, HeightsMetricsAndSpacingUnits) {
 
   // The reduced sizes of mathematics: level 4 is 0.55 of the size.
   SetFontSize(st, "10", 4);
-  EXPECT_EQ(st.font.current.height, -1527);  // 20000 x 10 / 72 x 0.55 = 1527.8
+  EXPECT_EQ(st.chr.font.height, -1527);  // 20000 x 10 / 72 x 0.55 = 1527.8
   EXPECT_EQ(st.font.ruleThickness, 157);  // from the size, not the level
 
   // \fontsize in an expression follows.
@@ -69,15 +69,15 @@ TEST(SetFontStyleAndColor, RegularWins) {
   const Case cases[] = {{"bn", false, false}, {"bi", true, true}, {"b", true, false}, {"i", false, true}};
   for (const Case& c : cases) {
     Env e;
-    e.st.font.current.bold = !c.bold;
+    e.st.chr.font.bold = !c.bold;
     SetFontStyle(e.st, c.text, 2);
-    EXPECT_EQ(e.st.font.current.bold, c.bold) << c.text;
-    EXPECT_EQ(e.st.font.current.italic, c.italic) << c.text;
+    EXPECT_EQ(e.st.chr.font.bold, c.bold) << c.text;
+    EXPECT_EQ(e.st.chr.font.italic, c.italic) << c.text;
   }
   Env e;
   SetFontColor(e.st, "#0000ff");
   SetFontColor(e.st, "\\cfontcolor");
-  EXPECT_EQ(e.st.font.current.color, rgb(255, 255, 0));
+  EXPECT_EQ(e.st.chr.font.color, rgb(255, 255, 0));
 }
 
 TEST(SetFontName, VerticalFacesAndTrim) {
@@ -98,30 +98,30 @@ TEST(SetFontName, VerticalFacesAndTrim) {
   for (const Case& c : cases) {
     Env e;
     e.st.font.tateMode = c.tateMode;
-    e.st.font.current.charset = kShiftJisCharset;
+    e.st.chr.font.charset = kShiftJisCharset;
     double skip0 = e.st.font.skip[0];
     e.st.font.charHeight = 0;
     SetFontName(e.st, c.name, 2);
-    EXPECT_EQ(e.st.font.current.name, c.face) << cp932ToUtf8(c.name);
-    EXPECT_EQ(e.st.font.verticalFace, c.vertical) << cp932ToUtf8(c.name);
+    EXPECT_EQ(e.st.chr.font.name, c.face) << cp932ToUtf8(c.name);
+    EXPECT_EQ(e.st.chr.verticalFace, c.vertical) << cp932ToUtf8(c.name);
     EXPECT_EQ(CanvasFont(e.st).name, (c.vertical ? "@" : "") + c.face);
-    EXPECT_EQ(e.st.font.current.charset, kDefaultCharset);
+    EXPECT_EQ(e.st.chr.font.charset, kDefaultCharset);
     EXPECT_DOUBLE_EQ(e.st.font.charHeight, 2916);  // metrics refreshed
     EXPECT_DOUBLE_EQ(e.st.font.skip[0], skip0);    // spacing units left alone
   }
   Env e;
   SetFontName(e.st, "cmr10", 2);
   SetFontName(e.st, "", 2);  // an empty name re-selects the current face
-  EXPECT_EQ(e.st.font.current.name, "cmr10");
+  EXPECT_EQ(e.st.chr.font.name, "cmr10");
 }
 
 TEST(InclinedText, FontAndPoints) {
   Env e;
   State& st = e.st;
-  st.font.current.color = rgb(1, 2, 3);
+  st.chr.font.color = rgb(1, 2, 3);
   SetInclineFont(st, "velr10", -30, kAnsiCharset, true, 45);
-  EXPECT_EQ(st.font.current.escapement, 450);  // tenths of a degree
-  EXPECT_TRUE(st.font.current.bold && st.font.current.name == "velr10" && st.font.current.color == rgb(1, 2, 3));
+  EXPECT_EQ(st.chr.font.escapement, 450);  // tenths of a degree
+  EXPECT_TRUE(st.chr.font.bold && st.chr.font.name == "velr10" && st.chr.font.color == rgb(1, 2, 3));
 
   struct Case {
     int deg;
@@ -152,15 +152,15 @@ TEST(InclinedText, FontAndPoints) {
 TEST(RomanFace, ForLatinLettersAndDigits) {
   Env e;
   State& st = e.st;
-  st.font.current.bold = true;
+  st.chr.font.bold = true;
   Font f = RomanFont(st);
   EXPECT_EQ(f.name, "velr10");
-  EXPECT_TRUE(f.charset == kDefaultCharset && f.height == st.font.current.height && f.bold);
+  EXPECT_TRUE(f.charset == kDefaultCharset && f.height == st.chr.font.height && f.bold);
   SetVelFontInstalled(st, false);
   EXPECT_EQ(RomanFont(st).name, "cmr10");
   EXPECT_TRUE(UsesRomanFace(st, 'A') && UsesRomanFace(st, '7'));
   EXPECT_FALSE(UsesRomanFace(st, '+') || UsesRomanFace(st, 0x8260));  // 0x8260: full-width A
-  st.font.alnumFontMode = 1;
+  st.chr.alnumFontMode = 1;
   EXPECT_FALSE(UsesRomanFace(st, 'A'));
 }
 
@@ -178,11 +178,11 @@ TEST(RealFonts, MinchoMetricsAndFallback) {
 
   Font roman = RomanFont(st);
   EXPECT_GT(canvas->textWidth(roman, "10"), 0);
-  EXPECT_LT(canvas->textWidth(roman, "1"), canvas->textWidth(st.font.current, sj("１")));
+  EXPECT_LT(canvas->textWidth(roman, "1"), canvas->textWidth(st.chr.font, sj("１")));
 
   // A face nobody has: a fallback measures, and the run goes on.
   SetFontName(st, "No Such Face 123", 2);
-  EXPECT_EQ(st.font.current.name, "No Such Face 123");
+  EXPECT_EQ(st.chr.font.name, "No Such Face 123");
   EXPECT_GT(st.font.charHeight, 0);
-  EXPECT_GT(canvas->textWidth(st.font.current, "abc"), 0);
+  EXPECT_GT(canvas->textWidth(st.chr.font, "abc"), 0);
 }

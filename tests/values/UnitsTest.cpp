@@ -100,8 +100,8 @@ TEST(DefLengthAndSetCounter, StoreRules) {
 
 TEST(GetColor, NamesHexAndCurrentColours) {
   Env e;
-  e.st.font.current.color = rgb(10, 20, 30);
-  e.st.cmd.ruleColor = rgb(200, 100, 0);
+  e.st.chr.font.color = rgb(10, 20, 30);
+  e.st.chr.ruleColor = rgb(200, 100, 0);
   const std::vector<std::pair<std::string, Color>> cases = {
       {"#FF0000", 0x0000FF},  // red in the low byte
       {"#ff00", 0}, {"Red", rgb(255, 0, 0)}, {"orange", kWhite}, {"%0000ff", rgb(0, 0, 255)},

@@ -15,7 +15,7 @@ struct Env {
   explicit Env(vel::Canvas* c = nullptr) {
     st.canvas = c ? c : &canvas;
     vel::UseStandardSeams(st);
-    st.font.size = st.font.baseSize = 21000;
+    st.chr.fontSize = st.font.baseSize = 21000;
     st.font.base = vel::BaseFont(st);
     vel::SetFont(st, st.font.base, 2);
   }
