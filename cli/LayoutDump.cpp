@@ -289,8 +289,8 @@ std::string LayoutDumpJson(const State& st, bool error) {
   j.open('[');
   for (double v : st.val.registers) j.dbl(v);
   j.close(']');
-  lengthList(j, "lengths", st.val.lengthList);
-  lengthList(j, "userLengths", st.val.userLengthList);
+  lengthList(j, "lengths", *st.val.lengthList);
+  lengthList(j, "userLengths", *st.val.userLengthList);
   j.key("values");
   j.open('{');
   for (const auto& e : st.val.valueList) {

@@ -90,7 +90,7 @@ bool FindLength(const State& st, std::string_view name, int& v) {
       padded = PaddedLengthName(name);
       n = padded;
     }
-    for (const LengthNameList* l : {&st.val.lengthList, &st.val.userLengthList}) {
+    for (const LengthNameList* l : {&*st.val.lengthList, &*st.val.userLengthList}) {
       int i = l->Find(n);
       if (i >= 0) {
         v = (*l)[i].value;
@@ -206,7 +206,7 @@ void DefLength(State& st, std::string_view arg) {
   if (t.empty()) return;
   std::string name = t.substr(1);
   while (name.size() < 5) name += 'Z';
-  if (st.val.userLengthList.Find(name) < 0) st.val.userLengthList.Add(name, 0);
+  if (st.val.userLengthList->Find(name) < 0) st.val.userLengthList.mut().Add(name, 0);
 }
 
 void SetCounter(State& st, std::string_view arg) {

@@ -6,16 +6,33 @@ namespace vel {
 
 void SetValueList(State& st, std::string_view name, double v) { st.val.valueList.Set(name, v); }
 
-void SetLengthList(State& st, std::string_view name, int v) { st.val.lengthList.Set(name, v); }
+void SetLengthList(State& st, std::string_view name, int v) {
+  // Unchanged values leave the list shared with the page snapshots.
+  const int i = st.val.lengthList->Find(name);
+  if (i >= 0 && (*st.val.lengthList)[i].value == v) return;
+  st.val.lengthList.mut().Set(name, v);
+}
 
 int LengthOf(const State& st, std::string_view name, int fallback) {
-  int i = st.val.lengthList.Find(name);
-  return i < 0 ? fallback : st.val.lengthList[i].value;
+  int i = st.val.lengthList->Find(name);
+  return i < 0 ? fallback : (*st.val.lengthList)[i].value;
 }
 
 double ValueOf(const State& st, std::string_view name, double fallback) {
   int i = st.val.valueList.Find(name);
   return i < 0 ? fallback : st.val.valueList[i].value;
+}
+
+int UserLengthOf(const State& st, std::string_view name, int fallback) {
+  const int i = st.val.userLengthList->Find(PaddedLengthName(name));
+  return i < 0 ? fallback : (*st.val.userLengthList)[i].value;
+}
+
+bool SetUserLength(State& st, std::string_view name, int v) {
+  const int i = st.val.userLengthList->Find(PaddedLengthName(name));
+  if (i < 0) return false;
+  st.val.userLengthList.mut()[i].value = v;
+  return true;
 }
 
 void SaveValueInfoList(State& st) {
@@ -42,7 +59,7 @@ int RestoreLengthList(State& st) {
 
 void ClearValueInfoList(State& st) { st.val.valueInfoList.clear(); }
 
-void ClearLengthSaveInfoList(std::vector<LengthNameList>& list) { list.clear(); }
+void ClearLengthSaveInfoList(std::vector<Shared<LengthNameList>>& list) { list.clear(); }
 
 std::string PaddedLengthName(std::string_view name) {
   std::string n(name);

@@ -15,6 +15,11 @@ void SetLengthList(State& st, std::string_view name, int v);
 // The value of a built-in length, or `fallback` when there is none.
 int LengthOf(const State& st, std::string_view name, int fallback = 0);
 double ValueOf(const State& st, std::string_view name, double fallback = 0);
+// A user length by its name as written (without the backslash), or
+// `fallback` when none is defined; the assignment to a defined one (false
+// when the name is not defined).
+int UserLengthOf(const State& st, std::string_view name, int fallback = 0);
+bool SetUserLength(State& st, std::string_view name, int v);
 
 void SaveValueInfoList(State& st);
 void RestoreValueInfoList(State& st);
@@ -26,7 +31,7 @@ int RestoreLengthList(State& st);
 void ClearValueInfoList(State& st);
 // Frees every saved copy in the stack or list (LengthSaveInfoList,
 // LengthRestoredList).
-void ClearLengthSaveInfoList(std::vector<LengthNameList>& list);
+void ClearLengthSaveInfoList(std::vector<Shared<LengthNameList>>& list);
 
 // A user length name as stored: without the backslash, padded with 'Z' to
 // five characters.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Shared.h"
 #include "canvas/Canvas.h"
 #include "state/Styles.h"
 #include "state/WordKinds.h"
@@ -61,8 +62,8 @@ struct ColumnInfo {
 // and the page's background.
 struct PageInfo {
   GroupStyle style;
-  LengthNameList lengths;
-  LengthNameList userLengths;
+  Shared<LengthNameList> lengths;
+  Shared<LengthNameList> userLengths;
   std::array<int, 100> counters{};
   int itemLevel = 0;
   Color bgColor = kWhite;

@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "base/Shared.h"
 #include "state/Records.h"
 
 namespace vel {
@@ -15,10 +16,11 @@ struct ValueStore {
   std::vector<std::array<double, 52>> valueInfoList;  // \valgroup stack
   ValueNameList valueList;                            // inmath, itemlebel, tatemode, ...
   std::array<int, 100> counters{};
-  LengthNameList lengthList;      // built-in lengths (hpos, linewidth, margins, ...)
-  LengthNameList userLengthList;  // names padded with 'Z' to five characters
-  std::vector<LengthNameList> lengthSaveInfoList;  // \lengroup stack
-  std::vector<LengthNameList> lengthRestoredList;  // copies popped from it
+  // Shared with the page snapshots until changed (change them through mut()).
+  Shared<LengthNameList> lengthList;      // built-in lengths (hpos, linewidth, margins, ...)
+  Shared<LengthNameList> userLengthList;  // names padded with 'Z' to five characters
+  std::vector<Shared<LengthNameList>> lengthSaveInfoList;  // \lengroup stack
+  std::vector<Shared<LengthNameList>> lengthRestoredList;  // copies popped from it
 
   // Free variables of the plotting commands (\c, \d).
   double calcVarC = 0;

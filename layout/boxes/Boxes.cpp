@@ -357,7 +357,7 @@ int BoxWalk::command() {
     st_.val.registers[static_cast<size_t>(RegisterOfKind(k))] = fx::HalvesDouble(o.valueA, o.valueB);
   } else if (IsUserLengthAssignment(k)) {
     int u = UserLengthOfKind(k);
-    if (u < st_.val.userLengthList.Count()) st_.val.userLengthList[u].value = o.value;
+    if (u < st_.val.userLengthList->Count()) st_.val.userLengthList.mut()[u].value = o.value;
   }
   if (k == cmd::Text && !wordText.empty()) drawGlyphs(st_.chr.font, wordText);
   const CommandTraits& t = TraitsOf(k);

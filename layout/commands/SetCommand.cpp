@@ -49,7 +49,7 @@ int measureBox(State& st, const std::string& text, int level) {
 // are stored padded with "Z"), or undefined.
 int userLength(State& st, const std::string& arg, bool hasArg, std::string& wordText) {
   const std::string& name = st.scan.commandName;
-  const int i = st.val.userLengthList.Find(name.size() < 5 ? PaddedLengthName(name) : name);
+  const int i = st.val.userLengthList->Find(name.size() < 5 ? PaddedLengthName(name) : name);
   if (i < 0) return -2;
   if (!hasArg) return -3;
   wordText = arg;

@@ -149,7 +149,7 @@ void BoldMath(State& st, int sub) { st.chr.boldMath = sub == 0; }
 
 int AssignUserLength(State& st, int index, std::string& text) {
   const int v = ReformPara(st, text);
-  if (index >= 0 && index < st.val.userLengthList.Count()) st.val.userLengthList[index].value = v;
+  if (index >= 0 && index < st.val.userLengthList->Count()) st.val.userLengthList.mut()[index].value = v;
   return v;
 }
 

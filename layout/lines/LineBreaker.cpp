@@ -69,7 +69,7 @@ int LineBreaker::afterAppend(int index) {
   const int k = w.kind;
   if (IsUserLengthAssignment(k)) {
     int i = UserLengthOfKind(k);
-    if (i < st_.val.userLengthList.Count()) st_.val.userLengthList[i].value = w.value;
+    if (i < st_.val.userLengthList->Count()) st_.val.userLengthList.mut()[i].value = w.value;
     return 0;
   }
   if (IsRegisterAssignment(k)) {

@@ -62,8 +62,8 @@ int WordScanner::run() {
   int extra = std::max(L.leftIndentRemainder, L.rightIndentRemainder);
   if (extra > 0) {
     used += extra;
-    int i = st_.val.userLengthList.Find("leftrightboxsepY");
-    if (i >= 0) used -= st_.val.userLengthList[i].value;
+    int i = st_.val.userLengthList->Find("leftrightboxsepY");
+    if (i >= 0) used -= (*st_.val.userLengthList)[i].value;
   }
   return used;
 }

@@ -96,7 +96,7 @@ TEST(Replay, DrawingReappliesSettingsAndReplayOnlyWhatStepsCounters) {
     w.st.chr.tableColSep = 787;
     w.st.chr.matrixRowSep = 0;
     w.st.chr.fontSize = 21000;
-    w.st.val.userLengthList[0].value = 0;
+    SetUserLength(w.st, "q", 0);
   };
   reset();
   w.replayAll(false);
@@ -116,7 +116,7 @@ TEST(Replay, DrawingReappliesSettingsAndReplayOnlyWhatStepsCounters) {
   EXPECT_EQ(w.st.chr.tableColSep, 787);
   EXPECT_EQ(w.st.chr.matrixRowSep, 0);
   EXPECT_EQ(w.st.chr.fontSize, 21000);
-  EXPECT_EQ(w.st.val.userLengthList[0].value, 0);
+  EXPECT_EQ(UserLengthOf(w.st, "q"), 0);
 
   reset();
   w.replayAll(true);
@@ -130,7 +130,7 @@ TEST(Replay, DrawingReappliesSettingsAndReplayOnlyWhatStepsCounters) {
   EXPECT_EQ(w.st.chr.tableColSep, 1574);
   EXPECT_EQ(w.st.chr.matrixRowSep, 787);
   EXPECT_EQ(w.st.chr.fontSize, 40000);
-  EXPECT_EQ(w.st.val.userLengthList[0].value, 7874);
+  EXPECT_EQ(UserLengthOf(w.st, "q"), 7874);
   // The layout's word texts are never changed by drawing.
   EXPECT_EQ(w.st.wordTextList, after.wordTextList);
 }
@@ -169,7 +169,7 @@ TEST(Groups, LengthAndValueGroupsRestoreWhatTheyCover) {
   w.lines({"\\deflength{\\q}\\q{1cm}\\valA{1}" + kLenOpen + "\\q{2cm}" + kLenClose + kValOpen + "\\valA{5}\\setcounter{2,9}" +
          kValClose});
   ASSERT_GE(w.result, 0);
-  EXPECT_EQ(w.st.val.userLengthList[0].value, 7874);
+  EXPECT_EQ(UserLengthOf(w.st, "q"), 7874);
   EXPECT_EQ(w.st.val.registers[0], 1);
   EXPECT_EQ(w.st.val.counters[2], 9);  // counters are no group variables
   auto marks = w.ofKind(cmd::GroupMark);
@@ -179,9 +179,9 @@ TEST(Groups, LengthAndValueGroupsRestoreWhatTheyCover) {
   ASSERT_EQ(w.st.val.lengthRestoredList.size(), 1u);
 
   // Drawing: the length group's close takes the copy its word names.
-  w.st.val.userLengthList[0].value = 123;
+  SetUserLength(w.st, "q", 123);
   w.replayAll(true);
-  EXPECT_EQ(w.st.val.userLengthList[0].value, 7874);
+  EXPECT_EQ(UserLengthOf(w.st, "q"), 7874);
   EXPECT_EQ(w.st.val.registers[0], 1);
 }
 

@@ -192,7 +192,7 @@ TEST(Items, NestingErrors) {
 TEST(ReformPara, EncodedLengthsGrowShortPieces) {
   Typeset t(10);
   DefLength(t.st, "\\ab");
-  t.st.val.userLengthList[t.st.val.userLengthList.Find("abZZZ")].value = 20000;
+  SetUserLength(t.st, "ab", 20000);
   std::string text = "\\ab,1cm";
   EXPECT_EQ(ReformPara(t.st, text), 7874);
   EXPECT_EQ(text.size(), kEncodedLengthSize + 4);  // "\ab" (3 bytes) became 6 bytes
@@ -201,7 +201,7 @@ TEST(ReformPara, EncodedLengthsGrowShortPieces) {
   ASSERT_TRUE(DecodeLength(text, 0, v));
   EXPECT_EQ(v, 20000);
   // Reading the frozen text again gives the frozen value, whatever the length is now.
-  t.st.val.userLengthList[t.st.val.userLengthList.Find("abZZZ")].value = 1;
+  SetUserLength(t.st, "ab", 1);
   std::string first = text.substr(0, kEncodedLengthSize);
   EXPECT_EQ(ReformPara(t.st, first), 20000);
 }

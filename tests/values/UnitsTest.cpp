@@ -28,7 +28,7 @@ TEST(UnitToPix, UnitsAndVariables) {
   SetLengthList(st, "neg", -7874);
   SetLengthList(st, "hpos", 4000);
   DefLength(st, "\\ab");
-  st.val.userLengthList[st.val.userLengthList.Find("abZZZ")].value = 1000;
+  SetUserLength(st, "ab", 1000);
   st.boxList.push_back({1000, 700, 300, "", false});
   st.box.boxLetterIndex[1] = 0;  // B
   st.box.boxLetterIndex[2] = 5;  // C: bound past the end of the list
@@ -84,11 +84,11 @@ TEST(DefLengthAndSetCounter, StoreRules) {
   State& st = e.st;
   DefLength(st, " \\ab ");
   DefLength(st, "\\lengthy");
-  st.val.userLengthList[st.val.userLengthList.Find("abZZZ")].value = 5;
+  SetUserLength(st, "ab", 5);
   DefLength(st, "\\ab");  // already there: kept
-  EXPECT_EQ(st.val.userLengthList.Count(), 2);
-  EXPECT_EQ(st.val.userLengthList[st.val.userLengthList.Find("abZZZ")].value, 5);
-  EXPECT_GE(st.val.userLengthList.Find("lengthy"), 0);
+  EXPECT_EQ(st.val.userLengthList->Count(), 2);
+  EXPECT_EQ(UserLengthOf(st, "ab"), 5);
+  EXPECT_GE(st.val.userLengthList->Find("lengthy"), 0);
 
   for (const char* arg : {"3, 7", "2.9, 5.9", "1+1+8, -4.5", "100, 1", "-1, 1", "99"}) SetCounter(st, arg);
   const auto& c = st.val.counters;
@@ -163,6 +163,6 @@ TEST(ValueStores, SaveRestoreStacks) {
   DefLength(st, "\\cd");
   EXPECT_EQ(RestoreLengthList(st), 0);
   EXPECT_EQ(RestoreLengthList(st), -1);  // nothing saved: the lengths stay
-  EXPECT_EQ(st.val.userLengthList.Count(), 1);
+  EXPECT_EQ(st.val.userLengthList->Count(), 1);
   EXPECT_EQ(st.val.lengthRestoredList.size(), 1u);
 }
