@@ -32,6 +32,8 @@ enum class [[nodiscard]] ReformCode : int {
 };
 
 constexpr int ToInt(LayoutCode c) { return static_cast<int>(c); }
+// A code kept as an int by older callers (0 or one of the codes above).
+constexpr LayoutCode AsLayoutCode(int r) { return static_cast<LayoutCode>(r); }
 constexpr int ToInt(ReformCode c) { return static_cast<int>(c); }
 
 // The size of what was measured: width, height above the reference line

@@ -1,4 +1,4 @@
-// Results of the box operations and the stored-box bindings.
+// The stored-box bindings and the bounds of box typesetting.
 #pragma once
 
 #include <array>
@@ -7,10 +7,6 @@
 namespace vel {
 
 struct BoxState {
-  int resultWidth = 0;   // BoxResultWidth
-  int resultHeight = 0;  // BoxResultHeight, above the baseline
-  int resultDepth = 0;   // BoxResultDepth
-  int resultMiniPage = -1;
   std::array<int, 26> boxLetterIndex;  // BoxList index per letter, or -1
   BoxState() { boxLetterIndex.fill(-1); }
 
@@ -26,12 +22,6 @@ struct BoxState {
   // they hold and could otherwise multiply without end.
   int nesting = 0;
   long long walks = 0;
-
-  // The argument of the last box command (\box, \framebox, \underline, ...)
-  // as the box walk rewrote it: stored-box and mini page references and
-  // resolved conditionals. The walk that met the command puts it back into
-  // its own text, so that drawing later reads the same boxes.
-  std::string rewrittenArg;
 };
 
 }  // namespace vel

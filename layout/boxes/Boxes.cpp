@@ -318,18 +318,17 @@ int BoxWalk::command() {
   ctx.draw = draw_;
   ctx.x = penX();
   ctx.y = penY();
-  std::string wordText;
   st_.errorName.clear();
-  st_.box.rewrittenArg.clear();
-  int r = SetCommand(st_, num, arg, brace, wordText, ctx);
-  if (r < 0) return fail(r, st_.errorName.empty() ? name : st_.errorName);
-  if (st_.cmd.replaced) {
+  Result<CommandOutcome> r = SetCommand(st_, num, arg, brace, ctx);
+  if (!r) return fail(ToInt(r.code()), r.failure().name.empty() ? name : r.failure().name);
+  if (r->replacement) {
     // A string function: its text takes the command's place and is read next.
-    st_.cmd.replaced = false;
-    s_.replace(start, next - start, st_.cmd.replacement);
+    s_.replace(start, next - start, *r->replacement);
     return 0;
   }
-  const CommandResult o = st_.cmd.out;
+  const CommandResult o = r->word;
+  const std::string& wordText = r->text;
+  const std::string& rewrittenArg = r->rewrittenArg;
 
   // What the command leaves in the text for later readings of it.
   if (num == cmd::Box && sub == 1) {
@@ -341,11 +340,10 @@ int BoxWalk::command() {
       s_.replace(start, next - start, ref);
       next = start + ref.size();
     }
-  } else if (brace && isBoxFamily(num) && !st_.box.rewrittenArg.empty() && st_.box.rewrittenArg != arg) {
-    s_.replace(after + 1, close - after - 1, st_.box.rewrittenArg);
-    next = after + 1 + st_.box.rewrittenArg.size() + 1;
+  } else if (brace && isBoxFamily(num) && !rewrittenArg.empty() && rewrittenArg != arg) {
+    s_.replace(after + 1, close - after - 1, rewrittenArg);
+    next = after + 1 + rewrittenArg.size() + 1;
   }
-  st_.box.rewrittenArg.clear();
   i_ = next;
 
   const int k = o.kind;
@@ -369,8 +367,8 @@ int BoxWalk::command() {
   return 0;
 }
 
-// Measures (and draws) the walk; the size goes to the box results.
-int walkBox(State& st, const std::string& text, int level, bool vertical, bool draw, int y, int x,
+// Measures (and draws) the walk.
+Result<Extent> walkBox(State& st, const std::string& text, int level, bool vertical, bool draw, int y, int x,
             std::string* rewritten) {
   const Font font = st.chr.font;
   const double size = st.chr.fontSize;
@@ -400,7 +398,7 @@ int walkBox(State& st, const std::string& text, int level, bool vertical, bool d
     st.boxList.resize(std::min(st.boxList.size(), boxes));
     st.miniPageList.resize(std::min(st.miniPageList.size(), miniPages));
     restoreFont();
-    if (r < 0) return r;
+    if (r < 0) return AsLayoutCode(r);
     vAdvance = clampInt(probe.advance());
     vAcross = probe.ascent() + probe.descent();
   }
@@ -410,28 +408,22 @@ int walkBox(State& st, const std::string& text, int level, bool vertical, bool d
   int r = walk.run();
   restoreFont();
   if (rewritten) *rewritten = walk.text();
-  if (r < 0) return r;
+  if (r < 0) return AsLayoutCode(r);
   if (vertical) {
     const int adv = clampInt(walk.advance());
-    st.box.resultWidth = walk.ascent() + walk.descent();
-    st.box.resultHeight = adv / 2;
-    st.box.resultDepth = adv / 2;
-  } else {
-    st.box.resultWidth = clampInt(walk.advance());
-    st.box.resultHeight = walk.ascent();
-    st.box.resultDepth = walk.descent();
+    return Extent{walk.ascent() + walk.descent(), adv / 2, adv / 2};
   }
-  return 0;
+  return Extent{clampInt(walk.advance()), walk.ascent(), walk.descent()};
 }
 
 }  // namespace
 
-int BoxWidthHeight(State& st, const std::string& text, int styleLevel, bool vertical, bool draw, int y, int x,
-                   std::string* rewritten) {
+Result<Extent> BoxWidthHeight(State& st, const std::string& text, int styleLevel, bool vertical, bool draw, int y,
+                              int x, std::string* rewritten) {
   BoxLevel level(st);
   if (!level.ok()) {
     if (rewritten) *rewritten = text;
-    return -10;
+    return LayoutCode::InvalidArgument;
   }
   return walkBox(st, text, styleLevel, vertical, draw, y, x, rewritten);
 }

@@ -16,35 +16,32 @@ namespace vel {
 constexpr int kMaxBoxDepth = 200;
 constexpr long long kMaxBoxWalks = 100000;
 
-// Typesets text as one unbroken line: size in st.box.result*, drawn at
-// (x, baseline y) when draw is set. 0 or an error code (the message
-// "** <command>のエラー" written). Commands in the text run through
+// Typesets text as one unbroken line: its extent, drawn at (x, baseline y)
+// when draw is set; or a failure (the message "** <command>のエラー"
+// written). Commands in the text run through
 // SetCommand in box mode. `rewritten` receives the text as the walk left it
 // (stored boxes and mini pages replaced by references to what was measured,
 // conditionals resolved): what a word keeps so that drawing it later reads
 // the same boxes.
-int BoxWidthHeight(State& st, const std::string& text, int styleLevel, bool vertical, bool draw, int y, int x,
-                   std::string* rewritten = nullptr);
+Result<Extent> BoxWidthHeight(State& st, const std::string& text, int styleLevel, bool vertical, bool draw, int y,
+                              int x, std::string* rewritten = nullptr);
 
-// A framed box (the argument may start with \style{...}). 0 or -10 (the
-// message written).
-int FrameBox(State& st, const std::string& text, int styleLevel, bool draw, int y, int x,
-             std::string* rewritten = nullptr);
+// A framed box (the argument may start with \style{...}); InvalidArgument
+// when it fails (the message written).
+Result<Extent> FrameBox(State& st, const std::string& text, int styleLevel, bool draw, int y, int x,
+                        std::string* rewritten = nullptr);
 
 // An underlined box; kind 0 (\underline) or 1 (\Underline, adds the rule's
-// room to the depth). 0 or -10 (the message written).
-// With `spanEnd` or `continuation` set, the text is the style of an
-// underline span of running text instead (the start marker's text): the
-// span's width and the depth of its words are taken from BoxResultWidth and
-// BoxResultDepth, and only the rule is drawn (see UnderlineSpan).
-// `continuation`: the part ends at a line end and the span goes on in the
-// next line; each part is drawn alike.
-int UnderLine(State& st, const std::string& text, int styleLevel, bool continuation, bool spanEnd, int kind,
-              bool draw, int y, int x, std::string* rewritten = nullptr);
-// The rule of an underline span of the given style, `width` long, below
-// words reaching `depth` under the baseline y, from x. Leaves the width and
-// the depth (with the rule's room for kind 1) in the box results. 0 or -10.
-int UnderlineSpan(State& st, const std::string& style, int kind, int width, int depth, bool draw, int y, int x);
+// room to the depth). InvalidArgument when it fails (the message written).
+Result<Extent> UnderLine(State& st, const std::string& text, int styleLevel, int kind, bool draw, int y, int x,
+                         std::string* rewritten = nullptr);
+// The rule of an underline span of running text (the style is the start
+// marker's text) below words of the given extent whose baseline is y, from
+// x: the span part ends at a line end or at the span's end, and each part
+// is drawn alike. The extent is the words' with the rule's room added to
+// the depth for kind 1. InvalidArgument for a style that is none.
+Result<Extent> UnderlineSpan(State& st, const std::string& style, int kind, const Extent& words, bool draw, int y,
+                             int x);
 // The depth an underline of this style adds below its text (what the
 // capital form adds to the line); 0 for a style that is not one.
 int UnderlineExtraDepth(State& st, const std::string& style);
@@ -52,9 +49,9 @@ int UnderlineExtraDepth(State& st, const std::string& style);
 // A separately typeset block; width < 1: read \align and \width from the
 // text (placed against the reference line by \align), else the block hangs
 // from its reference line (floats, footnotes). The block starts from the
-// defaults of SetDefVar. Its index is left in st.box.resultMiniPage.
-// false on failure (the message is written).
-bool MakeMiniPage(State& st, const std::string& text, int styleLevel, int width);
+// defaults of SetDefVar. Its index in MiniPageList (whose record holds its
+// size), or InvalidArgument (the message written).
+Result<int> MakeMiniPage(State& st, const std::string& text, int styleLevel, int width);
 // The default settings of a block (mini pages, floats, footnotes).
 void SetDefVar(State& st);
 // Draws mini page `index` with its reference line at y from x, from the
@@ -63,10 +60,8 @@ void DrawMiniPageBlock(State& st, int index, int y, int x);
 
 // The box-making commands of running text (underline, frame box, table,
 // box family, mini page, floats, image, figure, makebox): their rows of
-// SetCommand, which has applied the argument rules of their rows. Inside a
-// box, the argument as rewritten by the box walk is left in st.box.rewrittenArg.
-int SetBoxCommand(State& st, int num, const std::string& arg, std::string& wordText,
-                  const CommandContext& ctx);
+// SetCommand, which has applied the argument rules of their rows.
+Result<CommandOutcome> SetBoxCommand(State& st, int num, const std::string& arg, const CommandContext& ctx);
 
 // An image placed by the figure commands: at the anchor point (x, y) (anchor
 // 1-9: top-left ... bottom-right, 5 the centre), or tiled over the area.
@@ -82,13 +77,12 @@ struct FigureImage {
   bool whiteTransparent = false;
 };
 
-// \image: 1 success, 0 failure (the message is written). In text mode the
-// options and the file name are read from the text and the box's size is
-// left in the box results. In figure mode the image is described by
-// `figure` (DrawFigureImage).
-int DrawImage(State& st, const std::string& text, int x, bool figureMode, bool draw, int y,
-              const FigureImage* figure = nullptr);
-int DrawFigureImage(State& st, const FigureImage& figure, bool draw);
+// \image in running text: the options and the file name are read from the
+// text; the box's extent, or InvalidArgument (the message written).
+Result<Extent> DrawImage(State& st, const std::string& text, int x, bool draw, int y);
+// An image placed by the figure commands: its size (no depth), or
+// InvalidArgument (the message written).
+Result<Extent> DrawFigureImage(State& st, const FigureImage& figure, bool draw);
 // A bitmap on the canvas at device coordinates, drawn or stretched.
 void ImageDraw(State& st, int x, int y, const Bitmap& bmp, std::optional<Color> transparent = std::nullopt);
 void ImageStretchDraw(State& st, const Bitmap& bmp, int left, int top, int right, int bottom,

@@ -30,12 +30,12 @@ struct Measured {
 // A box with the box state saved around it; drawn at (x, y) when asked.
 bool measureBox(State& st, const std::string& text, int level, bool draw, int y, int x, Measured& m) {
   SaveBoxVariables(st);
-  int r = BoxWidthHeight(st, text, level, false, draw, y, x, &m.text);
+  const Result<Extent> r = BoxWidthHeight(st, text, level, false, draw, y, x, &m.text);
   RestoreBoxVariables(st);
-  if (r < 0) return false;
-  m.width = st.box.resultWidth;
-  m.height = st.box.resultHeight;
-  m.depth = st.box.resultDepth;
+  if (!r) return false;
+  m.width = r->width;
+  m.height = r->height;
+  m.depth = r->depth;
   return true;
 }
 
@@ -97,7 +97,7 @@ std::vector<Point> framePath(const State& st, double l, double t, double r, doub
   return pts;
 }
 
-int lineFrame(State& st, const std::string& text, const LineFrameStyle& fs, size_t contentStart, int level,
+Result<Extent> lineFrame(State& st, const std::string& text, const LineFrameStyle& fs, size_t contentStart, int level,
               bool draw, int y, int x, std::string* rewritten) {
   const double w = st.chr.ruleWidth, s = st.chr.frameBoxSep, d = st.chr.doubleLineSep;
   const bool dbl = fs.second >= 0;
@@ -105,13 +105,12 @@ int lineFrame(State& st, const std::string& text, const LineFrameStyle& fs, size
   Measured c;
   if (!measureBox(st, text.substr(contentStart), level, draw, y, clampInt(static_cast<long long>(x) + e), c)) {
     st.message("** " + SJ("\\frameboxコマンドの記述エラー(") + text + ")");
-    return -10;
+    return LayoutCode::InvalidArgument;
   }
   if (rewritten) *rewritten = text.substr(0, contentStart) + c.text;
-  st.box.resultWidth = clampInt(static_cast<long long>(c.width) + 2LL * e);
-  st.box.resultHeight = clampInt(static_cast<long long>(c.height) + e);
-  st.box.resultDepth = clampInt(static_cast<long long>(c.depth) + e);
-  if (!draw || !st.canvas) return 0;
+  const Extent frame{clampInt(static_cast<long long>(c.width) + 2LL * e),
+                     clampInt(static_cast<long long>(c.height) + e), clampInt(static_cast<long long>(c.depth) + e)};
+  if (!draw || !st.canvas) return frame;
 
   const double l = static_cast<double>(x) + e, r = l + c.width;
   const double t = static_cast<double>(y) - c.height, b = static_cast<double>(y) + c.depth;
@@ -130,7 +129,7 @@ int lineFrame(State& st, const std::string& text, const LineFrameStyle& fs, size
     DrawStyledLine(st, framePath(st, l, t, r, b, s + w / 2, 0), true, fs.first);
   }
   st.canvas->setPen(saved);
-  return 0;
+  return frame;
 }
 
 // ---------------------------------------------------------------- patterns
@@ -144,12 +143,12 @@ struct PatternEntry {
 
 enum Side { kLeft, kRight, kTop, kBottom };
 
-int patternError(State& st) {
+LayoutCode patternError(State& st) {
   st.message("** " + SJ("\\frameboxコマンドの記述エラー"));
-  return -10;
+  return LayoutCode::InvalidArgument;
 }
 
-int patternFrame(State& st, const std::string& text, const std::string& styleText, size_t styleGroupEnd,
+Result<Extent> patternFrame(State& st, const std::string& text, const std::string& styleText, size_t styleGroupEnd,
                  size_t contentStart, int level, bool draw, int y, int x, std::string* rewritten) {
   // The patterns, in any order, up to the first thing that is not one.
   std::vector<PatternEntry> entries;
@@ -199,7 +198,7 @@ int patternFrame(State& st, const std::string& text, const std::string& styleTex
   Measured c;
   if (!measureBox(st, text.substr(contentStart), level, draw, y, clampInt(cx), c)) {
     st.message("** " + SJ("\\frameboxコマンドの記述エラー(") + text + ")");
-    return -10;
+    return LayoutCode::InvalidArgument;
   }
   if (rewritten) {
     std::string style;
@@ -207,10 +206,8 @@ int patternFrame(State& st, const std::string& text, const std::string& styleTex
     style += styleText.substr(rest);
     *rewritten = text.substr(0, styleGroupEnd) + "\\style{" + style + "}" + c.text;
   }
-  st.box.resultWidth = clampInt(c.width + lw + rw);
-  st.box.resultHeight = clampInt(c.height + th);
-  st.box.resultDepth = clampInt(c.depth + bh);
-  if (!draw) return 0;
+  const Extent frame{clampInt(c.width + lw + rw), clampInt(c.height + th), clampInt(c.depth + bh)};
+  if (!draw) return frame;
 
   bool drawn = true;
   auto copy = [&](const PatternEntry& p, long long baseline, long long px) {
@@ -238,32 +235,29 @@ int patternFrame(State& st, const std::string& text, const std::string& styleTex
         copy(entries[static_cast<size_t>(side[sd])], top + off + m->height, px);
     }
   }
-  if (!drawn) return -10;  // the copies ran out of walks
-  // The size is that of the frame, not of the last pattern copy drawn.
-  st.box.resultWidth = clampInt(c.width + lw + rw);
-  st.box.resultHeight = clampInt(c.height + th);
-  st.box.resultDepth = clampInt(c.depth + bh);
-  return 0;
+  if (!drawn) return LayoutCode::InvalidArgument;  // the copies ran out of walks
+  return frame;
 }
 
 }  // namespace
 
-int FrameBox(State& st, const std::string& text, int styleLevel, bool draw, int y, int x, std::string* rewritten) {
+Result<Extent> FrameBox(State& st, const std::string& text, int styleLevel, bool draw, int y, int x,
+                        std::string* rewritten) {
   BoxLevel level(st);
-  if (!level.ok()) return -10;
+  if (!level.ok()) return LayoutCode::InvalidArgument;
   const size_t at = SkipSpaces(text, 0);
   NamedGroup g;
   bool hasStyle = ReadNamedGroup(text, at, g) && g.name == "style";
   if (!hasStyle && g.unclosed && g.name == "style") {
     st.message("** " + SJ("\\frameboxコマンドの記述エラー(") + text + ")");
-    return -10;
+    return LayoutCode::InvalidArgument;
   }
   if (hasStyle && SkipSpaces(g.content, 0) < g.content.size() && g.content[SkipSpaces(g.content, 0)] == '\\')
     return patternFrame(st, text, g.content, at, g.end, styleLevel, draw, y, x, rewritten);
   std::optional<LineFrameStyle> fs = hasStyle ? parseLineStyle(g.content) : LineFrameStyle{};
   if (!fs) {
     st.message("** " + SJ("\\styleのエラー"));
-    return -10;
+    return LayoutCode::InvalidArgument;
   }
   return lineFrame(st, text, *fs, hasStyle ? g.end : 0, styleLevel, draw, y, x, rewritten);
 }

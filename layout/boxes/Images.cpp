@@ -189,9 +189,8 @@ int LoadImageFile(const std::string& path, Bitmap& out) {
   return 0;
 }
 
-int DrawImage(State& st, const std::string& text, int x, bool figureMode, bool draw, int y,
-              const FigureImage* figure) {
-  if (figureMode) return figure ? DrawFigureImage(st, *figure, draw) : 0;
+Result<Extent> DrawImage(State& st, const std::string& text, int x, bool draw, int y) {
+  const Result<Extent> failed = LayoutCode::InvalidArgument;
 
   // Options: \align{x}, \width{length}, \height{length}, up to three, any order.
   char align = 'c';
@@ -202,26 +201,26 @@ int DrawImage(State& st, const std::string& text, int x, bool figureMode, bool d
     NamedGroup g;
     bool ok = ReadNamedGroup(text, pos, g);
     if (g.name.empty()) break;  // the file name begins
-    if (!ok || ++options > 3) return writeMistake(st);
+    if (!ok || ++options > 3) return (writeMistake(st), failed);
     if (g.name == "align") {
       size_t c = SkipSpaces(g.content, 0);
       align = c < g.content.size() ? g.content[c] : 'c';
     } else if (g.name == "width" || g.name == "height") {
       int v = UnitToPix(st, g.content);
-      if (v <= 0) return writeMistake(st);
+      if (v <= 0) return (writeMistake(st), failed);
       (g.name == "width" ? width : height) = v;
     } else {
-      return writeMistake(st);
+      return (writeMistake(st), failed);
     }
     pos = SkipSpaces(text, g.end);
   }
   if (width <= 0 && height <= 0) {
     st.message("** " + SJ("\\imageのサイズ指定なし"));
-    return 0;
+    return failed;
   }
   const std::string name = Trim(std::string_view(text).substr(pos));
   Bitmap bmp;
-  if (!loadNamed(st, name, bmp)) return 0;
+  if (!loadNamed(st, name, bmp)) return failed;
   // The missing dimension keeps the picture's proportions.
   if (height <= 0) height = width * bmp.height() / bmp.width();
   if (width <= 0) width = height * bmp.width() / bmp.height();
@@ -238,49 +237,45 @@ int DrawImage(State& st, const std::string& text, int x, bool figureMode, bool d
     boxD = static_cast<int>(height - boxH);
   }
   const int boxW = static_cast<int>(std::min(width, 2e9));
-  st.box.resultWidth = boxW;
-  st.box.resultHeight = boxH;
-  st.box.resultDepth = boxD;
   if (draw) {
     const double top = static_cast<double>(y) - boxH;
     drawPlaced(st, bmp, x, top, boxW, height, x, y, std::nullopt);
   }
-  return 1;
+  return Extent{boxW, boxH, boxD};
 }
 
-int DrawFigureImage(State& st, const FigureImage& f, bool draw) {
+Result<Extent> DrawFigureImage(State& st, const FigureImage& f, bool draw) {
+  const Result<Extent> failed = LayoutCode::InvalidArgument;
   Bitmap bmp;
-  if (!loadNamed(st, f.file, bmp)) return 0;
+  if (!loadNamed(st, f.file, bmp)) return failed;
   double w = f.width, h = f.height;
   if (w <= 0 && h <= 0) {
     st.message("** " + SJ("\\imageのサイズ指定なし"));
-    return 0;
+    return failed;
   }
   if (h <= 0) h = w * bmp.height() / bmp.width();
   if (w <= 0) w = h * bmp.width() / bmp.height();
-  st.box.resultWidth = static_cast<int>(std::min(w, 2e9));
-  st.box.resultHeight = static_cast<int>(std::min(h, 2e9));
-  st.box.resultDepth = 0;
-  if (!draw) return 1;
+  const Extent size{static_cast<int>(std::min(w, 2e9)), static_cast<int>(std::min(h, 2e9)), 0};
+  if (!draw) return size;
   const std::optional<Color> transparent = f.whiteTransparent ? std::optional<Color>(kWhite) : std::nullopt;
   if (f.tile) {
     // Tiles of the image's size from the area's top-left corner, rows and
     // columns rounded up so the whole area is covered.
     const double aw = f.areaRight - f.areaLeft, ah = f.areaBottom - f.areaTop;
-    if (aw <= 0 || ah <= 0) return 1;
+    if (aw <= 0 || ah <= 0) return size;
     const long long cols = static_cast<long long>(std::ceil(aw / w)), rows = static_cast<long long>(std::ceil(ah / h));
-    if (cols * rows > kMaxTiles) return 1;
+    if (cols * rows > kMaxTiles) return size;
     for (long long r = 0; r < rows; ++r)
       for (long long c = 0; c < cols; ++c)
         drawPlaced(st, bmp, f.areaLeft + c * w, f.areaTop + r * h, w, h, f.areaLeft, f.areaTop, transparent);
-    return 1;
+    return size;
   }
   // Anchors 1-9: top-left, top-centre, top-right, middle-left, centre,
   // middle-right, bottom-left, bottom-centre, bottom-right.
   const int a = (f.anchor >= 1 && f.anchor <= 9) ? f.anchor - 1 : 4;
   const double left = f.x - (a % 3) * w / 2, top = f.y - (a / 3) * h / 2;
   drawPlaced(st, bmp, left, top, w, h, f.x, f.y, transparent);
-  return 1;
+  return size;
 }
 
 }  // namespace vel

@@ -92,15 +92,16 @@ void SetDefVar(State& st) {
   PublishSettingLengths(st);
 }
 
-bool MakeMiniPage(State& st, const std::string& text, int styleLevel, int width) {
+Result<int> MakeMiniPage(State& st, const std::string& text, int styleLevel, int width) {
+  const Result<int> failed = LayoutCode::InvalidArgument;
   char align = 'c';
   size_t contentStart = 0;
   const bool hangs = width >= 1;  // floats and footnotes: the caller gave the width
-  if (!hangs && !readOptions(st, text, align, width, contentStart)) return false;
+  if (!hangs && !readOptions(st, text, align, width, contentStart)) return failed;
   BoxLevel level(st);
   if (!level.ok()) {
     st.message("** " + SJ("\\minipageのエラー"));
-    return false;
+    return failed;
   }
 
   const int index = static_cast<int>(st.miniPageList.size());
@@ -128,7 +129,7 @@ bool MakeMiniPage(State& st, const std::string& text, int styleLevel, int width)
   st.cmd.matrixColSepExact = colExact;
   if (total < 0) {
     st.message("** " + SJ("\\minipageのエラー"));
-    return false;
+    return failed;
   }
 
   int height, depth;
@@ -149,11 +150,7 @@ bool MakeMiniPage(State& st, const std::string& text, int styleLevel, int width)
   page.height = height;
   page.depth = depth;
   st.miniPageList[static_cast<size_t>(index)] = std::move(page);
-  st.box.resultWidth = width;
-  st.box.resultHeight = height;
-  st.box.resultDepth = depth;
-  st.box.resultMiniPage = index;
-  return true;
+  return index;
 }
 
 void DrawMiniPageBlock(State& st, int index, int y, int x) {

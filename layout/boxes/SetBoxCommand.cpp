@@ -17,25 +17,33 @@ namespace {
 
 using namespace boxtext;
 
-void word(State& st, int kind, int sub, int width = 0, int height = 0, int depth = 0, int value = 0) {
-  CommandResult& o = st.cmd.out;
-  o = CommandResult{};
-  o.kind = kind;
-  o.subType = sub;
-  o.width = width;
-  o.height = height;
-  o.depth = depth;
-  o.value = value;
+const Result<CommandOutcome> kInvalid = LayoutCode::InvalidArgument;
+
+CommandOutcome word(int kind, int sub, const Extent& e = {}, int value = 0) {
+  CommandOutcome o;
+  o.word.kind = kind;
+  o.word.subType = sub;
+  o.word.width = e.width;
+  o.word.height = e.height;
+  o.word.depth = e.depth;
+  o.word.value = value;
+  return o;
 }
 
-void resultWord(State& st, int kind, int sub) {
-  word(st, kind, sub, st.box.resultWidth, st.box.resultHeight, st.box.resultDepth);
+// A word whose text is the argument as the box walk left it, which a box
+// around it puts back into its own text.
+Result<CommandOutcome> rewrittenWord(int kind, int sub, const Result<Extent>& e, std::string rewritten) {
+  if (!e) return kInvalid;
+  CommandOutcome o = word(kind, sub, *e);
+  o.text = rewritten;
+  o.rewrittenArg = std::move(rewritten);
+  return o;
 }
 
 // Measures (and draws) text as a box with the box state saved around it.
-int box(State& st, const std::string& text, const CommandContext& ctx, int y, std::string& rewritten) {
+Result<Extent> box(State& st, const std::string& text, const CommandContext& ctx, int y, std::string& rewritten) {
   SaveBoxVariables(st);
-  int r = BoxWidthHeight(st, text, ctx.styleLevel, false, ctx.draw, y, ctx.x, &rewritten);
+  Result<Extent> r = BoxWidthHeight(st, text, ctx.styleLevel, false, ctx.draw, y, ctx.x, &rewritten);
   RestoreBoxVariables(st);
   return r;
 }
@@ -49,57 +57,60 @@ bool footnotesLeftOut(const State& st, const CommandContext& ctx) {
 
 // A stored box measured again (and drawn): the word takes its stored size.
 // Its footnotes, left out when it was made, are placed the first time it is used.
-int storedBox(State& st, int index, const CommandContext& ctx, std::string& wordText) {
-  if (index < 0 || index >= static_cast<int>(st.boxList.size())) return -10;
+Result<CommandOutcome> storedBox(State& st, int index, const CommandContext& ctx) {
+  if (index < 0 || index >= static_cast<int>(st.boxList.size())) return kInvalid;
   const std::string text = st.boxList[static_cast<size_t>(index)].text;
   const bool placeFootnotes = st.boxList[static_cast<size_t>(index)].footnotesRemoved;
   if (!placeFootnotes) ++st.box.footnotesOff;
   std::string rewritten;
-  int r = box(st, text, ctx, ctx.y, rewritten);
+  const Result<Extent> r = box(st, text, ctx, ctx.y, rewritten);
   if (!placeFootnotes) --st.box.footnotesOff;
-  if (r < 0) return -10;
+  if (!r) return kInvalid;
   StoredBox& b = st.boxList[static_cast<size_t>(index)];
   if (!ctx.draw) b.footnotesRemoved = false;
-  word(st, cmd::Box, 0, b.width, b.height, b.depth, index);
-  wordText = b.text;
-  return 0;
+  CommandOutcome o = word(cmd::Box, 0, Extent{b.width, b.height, b.depth}, index);
+  o.text = b.text;
+  return o;
 }
 
 // \raisebox{\raise{length}content}: the content raised by the length.
-int raiseBox(State& st, const std::string& arg, const CommandContext& ctx, std::string& wordText) {
+Result<CommandOutcome> raiseBox(State& st, const std::string& arg, const CommandContext& ctx) {
   const size_t at = SkipSpaces(arg, 0);
   NamedGroup g;
   bool ok = ReadNamedGroup(arg, at, g);
-  if (g.name != "raise") return -10;
-  if (!ok) return -1;
+  if (g.name != "raise") return kInvalid;
+  if (!ok) return LayoutCode::GroupNotClosed;
   const int raise = UnitToPix(st, g.content);
   std::string content;
-  if (box(st, arg.substr(g.end), ctx, static_cast<int>(std::clamp<long long>(static_cast<long long>(ctx.y) - raise, -2e9, 2e9)), content) < 0)
-    return -10;
-  const long long h = static_cast<long long>(st.box.resultHeight) + raise;
-  const long long d = static_cast<long long>(st.box.resultDepth) - raise;
-  word(st, cmd::Box, raise, st.box.resultWidth, static_cast<int>(std::clamp<long long>(h, -2e9, 2e9)),
-       static_cast<int>(std::clamp<long long>(d, -2e9, 2e9)));
-  wordText = content;  // the word is drawn raised by its sub-type
-  st.box.rewrittenArg = arg.substr(0, g.end) + content;
-  return 0;
+  const Result<Extent> r =
+      box(st, arg.substr(g.end), ctx, static_cast<int>(std::clamp<long long>(static_cast<long long>(ctx.y) - raise, -2e9, 2e9)),
+          content);
+  if (!r) return kInvalid;
+  const long long h = static_cast<long long>(r->height) + raise;
+  const long long d = static_cast<long long>(r->depth) - raise;
+  // The word is drawn raised by its sub-type.
+  CommandOutcome o = word(cmd::Box, raise,
+                          Extent{r->width, static_cast<int>(std::clamp<long long>(h, -2e9, 2e9)),
+                                 static_cast<int>(std::clamp<long long>(d, -2e9, 2e9))});
+  o.text = content;
+  o.rewrittenArg = arg.substr(0, g.end) + content;
+  return o;
 }
 
 // \makeboxX{...}: the content measured (counters kept, footnotes left out
 // and kept in the stored text), stored and bound to the letter.
-int makeBox(State& st, int letter, const std::string& arg, const CommandContext& ctx, std::string& wordText) {
+Result<CommandOutcome> makeBox(State& st, int letter, const std::string& arg, const CommandContext& ctx) {
   const auto counters = st.val.counters;
   const int leftOut = st.box.footnotesLeftOut;
   ++st.box.footnotesOff;
   std::string rewritten;
   CommandContext measure = ctx;
   measure.draw = false;
-  int r = box(st, arg, measure, 0, rewritten);
+  const Result<Extent> r = box(st, arg, measure, 0, rewritten);
   --st.box.footnotesOff;
   st.val.counters = counters;
-  if (r < 0) return -10;
-  StoredBox b{st.box.resultWidth, st.box.resultHeight, st.box.resultDepth, rewritten,
-              st.box.footnotesLeftOut > leftOut};
+  if (!r) return kInvalid;
+  StoredBox b{r->width, r->height, r->depth, rewritten, st.box.footnotesLeftOut > leftOut};
   int index = -1;
   if (ctx.draw || st.draw.drawing) {
     // Drawing the same text again must not grow the list with every repaint.
@@ -113,20 +124,22 @@ int makeBox(State& st, int letter, const std::string& arg, const CommandContext&
     index = static_cast<int>(st.boxList.size()) - 1;
   }
   st.box.boxLetterIndex[static_cast<size_t>(letter)] = index;
-  word(st, cmd::MakeBox, 0, 0, 0, 0, index);
-  wordText = rewritten;
-  st.box.rewrittenArg = rewritten;
-  return 0;
+  CommandOutcome o = word(cmd::MakeBox, 0, {}, index);
+  o.text = rewritten;
+  o.rewrittenArg = std::move(rewritten);
+  return o;
 }
 
 // \minipage{...}: a block placed by its \align; drawn at once when met
 // while drawing (what it counts was counted when it was laid out).
-int miniPage(State& st, const std::string& arg, const CommandContext& ctx, std::string& wordText) {
+Result<CommandOutcome> miniPage(State& st, const std::string& arg, const CommandContext& ctx) {
   const auto counters = st.val.counters;
   const size_t before = st.miniPageList.size();
-  if (!MakeMiniPage(st, arg, ctx.styleLevel, 0)) return -10;
-  const int index = st.box.resultMiniPage;
-  const int w = st.box.resultWidth, h = st.box.resultHeight, d = st.box.resultDepth;
+  const Result<int> made = MakeMiniPage(st, arg, ctx.styleLevel, 0);
+  if (!made) return kInvalid;
+  const int index = *made;
+  const MiniPage& m = st.miniPageList[static_cast<size_t>(index)];
+  const Extent e{m.width, m.height, m.depth};
   int value = index;
   if (ctx.draw) {
     st.val.counters = counters;
@@ -135,140 +148,105 @@ int miniPage(State& st, const std::string& arg, const CommandContext& ctx, std::
     if (st.miniPageList.size() > before) st.miniPageList.resize(before);
     value = -1;
   }
-  word(st, cmd::MiniPage, 0, w, h, d, value);
-  wordText = arg;
-  return 0;
+  CommandOutcome o = word(cmd::MiniPage, 0, e, value);
+  o.text = arg;
+  return o;
 }
 
 // Floats and footnotes: a block at the column's (page boxes: the page's)
 // width, hanging from its reference line; the line builder places it.
-int floatBox(State& st, int sub, const std::string& arg, const CommandContext& ctx, std::string& wordText) {
-  if (sub != 4 && (ctx.insideBox || !ctx.mainText)) return -2;
-  wordText = arg;
+Result<CommandOutcome> floatBox(State& st, int sub, const std::string& arg, const CommandContext& ctx) {
+  if (sub != cmd::Footnote && (ctx.insideBox || !ctx.mainText)) return LayoutCode::Undefined;
+  CommandOutcome o = word(cmd::Float, sub, {}, -1);
+  o.text = arg;
   if (footnotesLeftOut(st, ctx)) {
-    if (sub == 4 && st.box.footnotesOff > 0) ++st.box.footnotesLeftOut;
-    word(st, cmd::Float, sub, 0, 0, 0, -1);
-    return 0;
+    if (sub == cmd::Footnote && st.box.footnotesOff > 0) ++st.box.footnotesLeftOut;
+    return o;
   }
-  const int width = (sub == 1 || sub == 3) ? st.geo.pageWidth : st.geo.columnWidth;
-  std::string text = sub == 4 ? "\\fontsize{*.8}\\lineskip{1mm}\\parskip{1mm}\\cr{1mm}" + arg : arg;
-  if (!MakeMiniPage(st, text, ctx.styleLevel, std::max(width, 1))) return -10;
-  word(st, cmd::Float, sub, 0, 0, 0, st.box.resultMiniPage);
-  return 0;
+  const int width = (sub == cmd::TopOfPage || sub == cmd::BottomOfPage) ? st.geo.pageWidth : st.geo.columnWidth;
+  std::string text = sub == cmd::Footnote ? "\\fontsize{*.8}\\lineskip{1mm}\\parskip{1mm}\\cr{1mm}" + arg : arg;
+  const Result<int> made = MakeMiniPage(st, text, ctx.styleLevel, std::max(width, 1));
+  if (!made) return kInvalid;
+  o.word.value = *made;
+  return o;
 }
 
-}  // namespace
-
-int SetBoxCommand(State& st, int num, const std::string& arg, std::string& wordText,
-                  const CommandContext& ctx) {
-  // Nested commands overwrite the command being executed; its caller reads them after.
-  const int sub = st.cmd.subType;
-  const std::string name = st.scan.commandName;
+Result<CommandOutcome> execute(State& st, int num, int sub, const std::string& name, const std::string& arg,
+                               const CommandContext& ctx) {
   std::string rewritten;
-  int r = 0;
-  st.box.rewrittenArg.clear();
-
   switch (num) {
     case cmd::Figure: {
       const FigureSeam* figure = st.seams ? st.seams->figure : nullptr;
-      Result<Extent> e = figure ? (ctx.draw ? figure->Draw(st, arg, ctx.x, ctx.y) : figure->Measure(st, arg))
-                                : Result<Extent>(LayoutCode::InvalidArgument);
-      if (!e) {
-        r = ToInt(e.code());
-        break;
-      }
-      word(st, cmd::Figure, 0, e->width, e->height, e->depth);
-      wordText = arg;
-      break;
+      if (!figure) return kInvalid;
+      const Result<Extent> e = ctx.draw ? figure->Draw(st, arg, ctx.x, ctx.y) : figure->Measure(st, arg);
+      if (!e) return e.code();
+      CommandOutcome o = word(cmd::Figure, 0, *e);
+      o.text = arg;
+      return o;
     }
-    case cmd::Underline:
-      if (UnderLine(st, arg, ctx.styleLevel, false, false, sub, ctx.draw, ctx.y, ctx.x, &rewritten) < 0) {
-        r = -10;
-        break;
-      }
-      resultWord(st, cmd::Underline, sub);
-      wordText = rewritten;
-      st.box.rewrittenArg = rewritten;
-      break;
-    case cmd::FrameBox:
-      if (FrameBox(st, arg, ctx.styleLevel, ctx.draw, ctx.y, ctx.x, &rewritten) < 0) {
-        r = -10;
-        break;
-      }
-      resultWord(st, cmd::FrameBox, 0);
-      wordText = rewritten;
-      st.box.rewrittenArg = rewritten;
-      break;
+    case cmd::Underline: {
+      const Result<Extent> e = UnderLine(st, arg, ctx.styleLevel, sub, ctx.draw, ctx.y, ctx.x, &rewritten);
+      return rewrittenWord(cmd::Underline, sub, e, std::move(rewritten));
+    }
+    case cmd::FrameBox: {
+      const Result<Extent> e = FrameBox(st, arg, ctx.styleLevel, ctx.draw, ctx.y, ctx.x, &rewritten);
+      return rewrittenWord(cmd::FrameBox, 0, e, std::move(rewritten));
+    }
     case cmd::Table: {
       const TableSeam* table = st.seams ? st.seams->table : nullptr;
-      Result<Extent> e = !table ? Result<Extent>(LayoutCode::InvalidArgument)
-                         : ctx.draw ? table->Draw(st, arg, ctx.styleLevel, ctx.x, ctx.y)
-                                    : table->Measure(st, arg, ctx.styleLevel, &rewritten);
-      if (!e) {
-        r = -10;
-        break;
-      }
-      if (ctx.draw) rewritten = arg;
-      word(st, cmd::Table, 0, e->width, e->height, e->depth);
-      wordText = rewritten;
-      st.box.rewrittenArg = rewritten;
-      break;
+      if (!table) return kInvalid;
+      if (ctx.draw) return rewrittenWord(cmd::Table, 0, table->Draw(st, arg, ctx.styleLevel, ctx.x, ctx.y), arg);
+      const Result<Extent> e = table->Measure(st, arg, ctx.styleLevel, &rewritten);
+      return rewrittenWord(cmd::Table, 0, e, std::move(rewritten));
     }
     case cmd::Box:
       switch (sub) {
         case 1:  // a stored box by its letter
-          r = storedBox(st, st.box.boxLetterIndex[static_cast<size_t>(name.size() == 4 ? name[3] - 'A' : 0)], ctx,
-                        wordText);
-          break;
+          return storedBox(st, st.box.boxLetterIndex[static_cast<size_t>(name.size() == 4 ? name[3] - 'A' : 0)], ctx);
         case 3:
-              r = raiseBox(st, arg, ctx, wordText);
-          break;
+          return raiseBox(st, arg, ctx);
         case 4:  // the reference the box walk wrote for a stored box
-          r = storedBox(st, BoxRefIndexOfName(name), ctx, wordText);
-          break;
-        default:  // \box, \rm
-              if (box(st, arg, ctx, ctx.y, rewritten) < 0) {
-            r = -10;
-            break;
-          }
-          resultWord(st, cmd::Box, 0);
-          wordText = rewritten;
-          st.box.rewrittenArg = rewritten;
-          break;
+          return storedBox(st, BoxRefIndexOfName(name), ctx);
+        default: {  // \box, \rm
+          const Result<Extent> e = box(st, arg, ctx, ctx.y, rewritten);
+          return rewrittenWord(cmd::Box, 0, e, std::move(rewritten));
+        }
       }
-      break;
     case cmd::MiniPage:
-      r = miniPage(st, arg, ctx, wordText);
-      break;
+      return miniPage(st, arg, ctx);
     case cmd::Float:
-      r = floatBox(st, sub, arg, ctx, wordText);
-      break;
-    case cmd::Image:
-      if (DrawImage(st, arg, ctx.x, false, ctx.draw, ctx.y) != 1) {
-        r = -10;
-        break;
-      }
-      resultWord(st, cmd::Image, 0);
-      wordText = arg;
-      break;
+      return floatBox(st, sub, arg, ctx);
+    case cmd::Image: {
+      const Result<Extent> e = DrawImage(st, arg, ctx.x, ctx.draw, ctx.y);
+      if (!e) return kInvalid;
+      CommandOutcome o = word(cmd::Image, 0, *e);
+      o.text = arg;
+      return o;
+    }
     case cmd::MakeBox: {
       const int letter = name.size() == 8 ? name[7] - 'A' : -1;
-      if (letter < 0 || letter > 25) return -10;
-      r = makeBox(st, letter, arg, ctx, wordText);
-      break;
+      if (letter < 0 || letter > 25) return kInvalid;
+      return makeBox(st, letter, arg, ctx);
     }
     default:
-      return -2;
+      return LayoutCode::Undefined;
   }
-  // What nested commands changed of the command being executed goes back.
+}
+
+}  // namespace
+
+Result<CommandOutcome> SetBoxCommand(State& st, int num, const std::string& arg, const CommandContext& ctx) {
+  // Nested commands overwrite the command being executed; its caller reads them after.
+  const int sub = st.cmd.subType;
+  const std::string name = st.scan.commandName;
+  Result<CommandOutcome> r = execute(st, num, sub, name, arg, ctx);
   st.cmd.subType = sub;
   st.scan.commandName = name;
-  st.cmd.replaced = false;
-  if (r < 0) {
-    // The command itself is reported (by its name) with the code; what
-    // failed inside it has written its own line.
+  // The command itself is reported (by its name) with the code; what
+  // failed inside it has written its own line.
+  if (!r) {
     st.errorName.clear();
-    st.box.rewrittenArg.clear();
+    return r.code();
   }
   return r;
 }

@@ -36,11 +36,11 @@ struct Style {
 
 void writeError(State& st) { st.message("** " + SJ("\\underlineコマンドの記述エラー")); }
 
-bool measureBox(State& st, const std::string& text, int level, bool draw, int y, int x, std::string* out) {
+Result<Extent> measureBox(State& st, const std::string& text, int level, bool draw, int y, int x, std::string* out) {
   SaveBoxVariables(st);
-  int r = BoxWidthHeight(st, text, level, false, draw, y, x, out);
+  Result<Extent> r = BoxWidthHeight(st, text, level, false, draw, y, x, out);
   RestoreBoxVariables(st);
-  return r >= 0;
+  return r;
 }
 
 // A digit 0-5 and optionally a second one (two lines), "6" (a wave), or
@@ -58,10 +58,11 @@ std::optional<Style> parseStyle(State& st, const std::string& styleText, int lev
     if (!ReadNamedGroup(t, 0, g) || g.name != "pat" || SkipSpaces(t, g.end) != t.size()) return std::nullopt;
     s.form = Style::Pattern;
     s.pattern = g.content;
-    if (!measureBox(st, s.pattern, level, false, 0, 0, &s.patternText)) return std::nullopt;
-    s.pw = st.box.resultWidth;
-    s.ph = st.box.resultHeight;
-    s.pd = st.box.resultDepth;
+    const Result<Extent> p = measureBox(st, s.pattern, level, false, 0, 0, &s.patternText);
+    if (!p) return std::nullopt;
+    s.pw = p->width;
+    s.ph = p->height;
+    s.pd = p->depth;
     // Copies are laid side by side: a pattern without width has no place.
     if (s.pw <= 0) return std::nullopt;
     return s;
@@ -123,7 +124,7 @@ bool drawRules(State& st, const Style& s, int level, long long X, long long Z, i
     case Style::Pattern: {
       const long long baseline = static_cast<long long>(sepLine) + s.ph;
       for (long long off : SpreadCopies(X, s.pw))
-        if (!measureBox(st, s.patternText, level, true, clampInt(baseline), clampInt(x + off), nullptr)) {
+        if (!measureBox(st, s.patternText, level, true, clampInt(baseline), clampInt(x + off), nullptr).ok()) {
           st.canvas->setPen(saved);
           return false;  // the copies ran out of walks
         }
@@ -136,26 +137,23 @@ bool drawRules(State& st, const Style& s, int level, long long X, long long Z, i
 
 }  // namespace
 
-int UnderlineSpan(State& st, const std::string& style, int kind, int width, int depth, bool draw, int y, int x) {
+Result<Extent> UnderlineSpan(State& st, const std::string& style, int kind, const Extent& words, bool draw, int y,
+                             int x) {
   BoxLevel level(st);
-  if (!level.ok()) return -10;
+  if (!level.ok()) return LayoutCode::InvalidArgument;
   std::optional<Style> s = parseStyle(st, style, 2);
   if (!s) {
     writeError(st);
-    return -10;
+    return LayoutCode::InvalidArgument;
   }
-  if (draw && !drawRules(st, *s, 2, width, depth, y, x)) return -10;
-  st.box.resultWidth = width;
-  st.box.resultDepth = clampInt(depth + (kind == 1 ? extraDepth(st, *s) : 0));
-  return 0;
+  if (draw && !drawRules(st, *s, 2, words.width, words.depth, y, x)) return LayoutCode::InvalidArgument;
+  return Extent{words.width, words.height, clampInt(words.depth + (kind == 1 ? extraDepth(st, *s) : 0))};
 }
 
-int UnderLine(State& st, const std::string& text, int styleLevel, bool continuation, bool spanEnd, int kind,
-              bool draw, int y, int x, std::string* rewritten) {
-  if (continuation || spanEnd)
-    return UnderlineSpan(st, text, kind, st.box.resultWidth, st.box.resultDepth, draw, y, x);
+Result<Extent> UnderLine(State& st, const std::string& text, int styleLevel, int kind, bool draw, int y, int x,
+                         std::string* rewritten) {
   BoxLevel level(st);
-  if (!level.ok()) return -10;
+  if (!level.ok()) return LayoutCode::InvalidArgument;
 
   const size_t at = SkipSpaces(text, 0);
   NamedGroup g;
@@ -166,33 +164,26 @@ int UnderLine(State& st, const std::string& text, int styleLevel, bool continuat
     contentStart = g.end;
   } else if (g.unclosed && g.name == "style") {
     writeError(st);
-    return -10;
+    return LayoutCode::InvalidArgument;
   }
   std::optional<Style> s = parseStyle(st, styleText, styleLevel);
   if (!s) {
     writeError(st);
-    return -10;
+    return LayoutCode::InvalidArgument;
   }
   std::string content;
-  if (!measureBox(st, text.substr(contentStart), styleLevel, draw, y, x, &content)) {
+  const Result<Extent> box = measureBox(st, text.substr(contentStart), styleLevel, draw, y, x, &content);
+  if (!box) {
     writeError(st);
-    return -10;
+    return LayoutCode::InvalidArgument;
   }
-  const int X = st.box.resultWidth, Y = st.box.resultHeight, Z = st.box.resultDepth;
   if (rewritten) *rewritten = text.substr(0, contentStart) + content;
-  if (draw && !drawRules(st, *s, styleLevel, X, Z, y, x)) return -10;
-  st.box.resultWidth = X;
-  st.box.resultHeight = Y;
-  st.box.resultDepth = clampInt(Z + (kind == 1 ? extraDepth(st, *s) : 0));
-  return 0;
+  if (draw && !drawRules(st, *s, styleLevel, box->width, box->depth, y, x)) return LayoutCode::InvalidArgument;
+  return Extent{box->width, box->height, clampInt(box->depth + (kind == 1 ? extraDepth(st, *s) : 0))};
 }
 
 int UnderlineExtraDepth(State& st, const std::string& style) {
-  const int w = st.box.resultWidth, h = st.box.resultHeight, d = st.box.resultDepth;
   std::optional<Style> s = parseStyle(st, style, 2);
-  st.box.resultWidth = w;
-  st.box.resultHeight = h;
-  st.box.resultDepth = d;
   return s ? clampInt(extraDepth(st, *s)) : 0;
 }
 

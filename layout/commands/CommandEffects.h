@@ -3,6 +3,7 @@
 // drawn or replayed), so both change the state the same way.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -63,10 +64,10 @@ void ReplayGroupMarker(State& st, const WordInfo& w, bool draw);
 
 // ---- headings, headers and footers, contents (Headings.cpp) ----
 // \chapter … \subsectionstr (sub-types 0-8).
-int Heading(State& st, int sub, const std::string& arg, bool hasArg);
+int Heading(State& st, int sub, const std::string& arg, bool hasArg, std::optional<std::string>& replacement);
 // \evenpageheader … \oddpagefooter: footer false for headers; parity 0 even, 1 odd.
 int HeaderFooter(State& st, bool footer, int parity, const std::string& arg);
-int PageNum(State& st);
+int PageNum(State& st, std::optional<std::string>& replacement);
 int TableOfContents(State& st, bool hasArg, bool insideBox);
 
 // ---- string functions (StringFunctions.cpp) ----

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "base/Result.h"
 #include "state/State.h"
 
 namespace vel {
@@ -63,13 +65,36 @@ struct CommandContext {
   int y = 0, x = 0;
 };
 
+// The word a command makes: its kind, size and values (WordInfo's fields
+// but the source position).
+struct CommandResult {
+  int kind = 0;
+  int width = 0;
+  int height = 0;
+  int depth = 0;
+  int value = 0;
+  int subType = 0;
+  int valueA = 0;
+  int valueB = 0;
+};
+
+// What executing a command produced: the word to make and its text; for
+// the string functions, the text that takes the command's place instead;
+// for the box-making commands, the argument as the box walk left it
+// (stored boxes replaced by references to what was measured), which a box
+// around the command puts back into its own text.
+struct CommandOutcome {
+  CommandResult word;
+  std::string text;
+  std::optional<std::string> replacement;
+  std::string rewrittenArg;
+};
+
 // Executes the command looked up last (st.scan.commandName, number `num`)
-// with its argument. Returns 0 or an error code (-1, -2, -3, -10); the
-// word to make is left in st.cmd.out, its text in wordText. When the
-// command replaces itself by text (the string functions), st.cmd.replaced
-// is set and st.cmd.replacement holds the text to read instead.
-int SetCommand(State& st, int num, const std::string& arg, bool hasArg, std::string& wordText,
-               const CommandContext& ctx);
+// with its argument: its outcome, or its failure (-1, -2, -3, -10) with
+// the name to report when it is not the command's own (a header's inner
+// command).
+Result<CommandOutcome> SetCommand(State& st, int num, const std::string& arg, bool hasArg, const CommandContext& ctx);
 
 // \beginitem's argument: the indent and label width of the next level.
 bool SetItem(State& st, std::string_view arg);

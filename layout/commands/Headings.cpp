@@ -34,7 +34,7 @@ void SetChapterList(State& st, int level, const std::string& number, const std::
 
 namespace fx {
 
-int Heading(State& st, int sub, const std::string& arg, bool hasArg) {
+int Heading(State& st, int sub, const std::string& arg, bool hasArg, std::optional<std::string>& replacement) {
   CommandState& c = st.cmd;
   if (sub >= 3) {
     // \chapternum ... \subsectionstr: text only inside a header or footer.
@@ -42,25 +42,24 @@ int Heading(State& st, int sub, const std::string& arg, bool hasArg) {
     if (!c.inHeaderFooter) return 0;
     const std::string* texts[] = {&c.chapterNum, &c.chapterTitle, &c.sectionNum,
                                   &c.sectionTitle, &c.subsectionNum, &c.subsectionTitle};
-    c.replaced = true;
-    c.replacement = *texts[sub - 3];
+    replacement = *texts[sub - 3];
     return 0;
   }
   if (!hasArg) return -10;
   StepHeadingCounters(st, sub);
-  StrTok(arg, "&", c.args);
-  std::string number = c.args[0];
+  std::vector<std::string> parts;
+  StrTok(arg, "&", parts);
+  std::string number = parts[0];
   std::string title;
-  for (size_t i = 1; i < c.args.size(); ++i) {
+  for (size_t i = 1; i < parts.size(); ++i) {
     if (i > 1) title += '&';
-    title += c.args[i];
+    title += parts[i];
   }
   // The number is measured so that the commands in it run.
   SaveBoxVariables(st);
-  const int r = BoxWidthHeight(st, number, 1, false, false, 0, 0);
+  const Result<Extent> r = BoxWidthHeight(st, number, 1, false, false, 0, 0);
   RestoreBoxVariables(st);
-  c.replaced = false;
-  if (r != 0) {
+  if (!r) {
     st.errorName.clear();  // the heading is reported; the inner command wrote its line
     return -10;
   }
@@ -131,10 +130,9 @@ int HeaderFooter(State& st, bool footer, int parity, const std::string& arg) {
   return 0;
 }
 
-int PageNum(State& st) {
+int PageNum(State& st, std::optional<std::string>& replacement) {
   if (!st.cmd.inHeaderFooter) return -10;
-  st.cmd.replaced = true;
-  st.cmd.replacement = st.cmd.pageNumText;
+  replacement = st.cmd.pageNumText;
   return 0;
 }
 

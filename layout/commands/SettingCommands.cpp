@@ -138,8 +138,8 @@ void AssignRegister(State& st, int n, double v) {
 }
 
 void ToVal(State& st, const std::string& text) {
-  StrTok(text, ",", st.cmd.args);
-  const std::vector<std::string> parts = st.cmd.args;  // the evaluations may reuse the shared list
+  std::vector<std::string> parts;
+  StrTok(text, ",", parts);
   const int a = UnitToPix(st, parts[0]);
   const int b = parts.size() > 1 ? UnitToPix(st, parts[1]) : 0;
   AssignRegister(st, 52 + ('X' - 'A'), b > 0 ? static_cast<double>(a) / b : 0.0);

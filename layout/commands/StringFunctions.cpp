@@ -142,8 +142,8 @@ std::string SubStr(State& st, const std::string& arg) {
 std::string StringFunction(State& st, int sub, const std::string& arg) {
   if (sub == 11) return SubStr(st, arg);
   if (sub == 10) {
-    StrTok(arg, ",", st.cmd.args);
-    const std::vector<std::string> parts = st.cmd.args;
+    std::vector<std::string> parts;
+    StrTok(arg, ",", parts);
     const double v = Calc(st, parts[0]);
     long long d = parts.size() > 1 ? TruncToLong(Calc(st, parts[1])) : 0;
     d = std::max(0LL, std::min<long long>(d, kMaxDecimals));

@@ -296,7 +296,6 @@ void miniPage(State& st, int box, bool draw, int y, int x) {
   if (st.miniPageVariablesList.size() > kMaxMiniPageDepth) return;
   const int width = st.miniPageList[size_t(box)].width;
   const int height = st.miniPageList[size_t(box)].height;
-  const int depth = st.miniPageList[size_t(box)].depth;
   WordSource src(st, box);
   Walker walker(st, src, draw);
   if (draw) {
@@ -305,9 +304,6 @@ void miniPage(State& st, int box, bool draw, int y, int x) {
   } else {
     walker.replay(0, src.wordCount() - 1);
   }
-  st.box.resultWidth = width;
-  st.box.resultHeight = height;
-  st.box.resultDepth = depth;
 }
 
 }  // namespace

@@ -51,14 +51,14 @@ void Walker::word(const WordInfo& w, int index) {
     case cmd::Underline: {
       std::string t = src_.text(index);
       SaveBoxVariables(st_);
-      UnderLine(st_, t, 2, false, false, w.subType, draw_, baseline_, x_);
+      (void)UnderLine(st_, t, 2, w.subType, draw_, baseline_, x_);
       RestoreBoxVariables(st_);
       break;
     }
     case cmd::FrameBox: {
       std::string t = src_.text(index);
       SaveBoxVariables(st_);
-      FrameBox(st_, t, 2, draw_, baseline_, x_);
+      (void)FrameBox(st_, t, 2, draw_, baseline_, x_);
       RestoreBoxVariables(st_);
       break;
     }
@@ -73,7 +73,7 @@ void Walker::word(const WordInfo& w, int index) {
     case cmd::Image:
       if (draw_) {
         std::string t = src_.text(index);
-        DrawImage(st_, t, x_, false, true, baseline_);
+        (void)DrawImage(st_, t, x_, true, baseline_);
       }
       break;
     case cmd::Item: {
@@ -175,7 +175,7 @@ void Walker::formula(const WordInfo& w, const std::string& t, int lineLeftX) {
 // Boxes, item labels and centred or right-aligned lines.
 void Walker::box(const std::string& t, int y, int x) {
   SaveBoxVariables(st_);
-  BoxWidthHeight(st_, t, 2, false, draw_, y, x);
+  (void)BoxWidthHeight(st_, t, 2, false, draw_, y, x);
   RestoreBoxVariables(st_);
 }
 
@@ -211,13 +211,11 @@ void Walker::underlineMark(const WordInfo& w, int index) {
   underlineOpen_ = false;
   const WordInfo start = src_.word(underlineWord_);
   const int end = x_ - lastExtra_;
-  // The span's size goes in through the box results: its width, the
-  // greatest height of its words and their greatest depth.
+  // The span: its width, the greatest height of its words and their
+  // greatest depth (kept in the start marker's value).
+  const Extent words{std::max(0, end - underlineX_), start.height, start.value};
   SaveBoxVariables(st_);
-  st_.box.resultWidth = std::max(0, end - underlineX_);
-  st_.box.resultHeight = start.height;
-  st_.box.resultDepth = start.value;
-  UnderLine(st_, src_.text(underlineWord_), 2, true, true, start.subType, true, baseline_, underlineX_);
+  (void)UnderlineSpan(st_, src_.text(underlineWord_), start.subType, words, true, baseline_, underlineX_);
   RestoreBoxVariables(st_);
 }
 

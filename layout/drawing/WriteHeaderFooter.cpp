@@ -13,25 +13,20 @@ namespace vel {
 
 namespace {
 
-struct Extent {
-  int width = 0, height = 0, depth = 0;
-};
-
-// Header and footer texts are boxes at style level 0.
+// Header and footer texts are boxes at style level 0 (a text that fails
+// takes no room).
 Extent measure(State& st, const std::string& text) {
   if (text.empty()) return {};
   SaveBoxVariables(st);
-  Extent e;
-  if (BoxWidthHeight(st, text, 0, false, false, 0, 0) == 0)
-    e = {st.box.resultWidth, st.box.resultHeight, st.box.resultDepth};
+  const Result<Extent> e = BoxWidthHeight(st, text, 0, false, false, 0, 0);
   RestoreBoxVariables(st);
-  return e;
+  return e ? *e : Extent{};
 }
 
 void drawText(State& st, const std::string& text, int baseline, int x) {
   if (text.empty()) return;
   SaveBoxVariables(st);
-  BoxWidthHeight(st, text, 0, false, true, baseline, x);
+  (void)BoxWidthHeight(st, text, 0, false, true, baseline, x);
   RestoreBoxVariables(st);
 }
 

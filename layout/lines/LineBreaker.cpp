@@ -263,16 +263,11 @@ int LineBreaker::closeUnderlinePart(int sm, int last) {
   }
   WordInfo& m = words_[static_cast<size_t>(sm)];
   // Measuring the span's rule also checks its style.
-  const int w = st_.box.resultWidth, h = st_.box.resultHeight, d = st_.box.resultDepth;
-  int r = UnderlineSpan(st_, texts_[static_cast<size_t>(sm)], m.subType, 0, maxD, false, 0, 0);
-  const int depth = st_.box.resultDepth;
-  st_.box.resultWidth = w;
-  st_.box.resultHeight = h;
-  st_.box.resultDepth = d;
-  if (r < 0) return fail(-10, m.subType == 1 ? "Underline" : "underline", m.line);
+  const Result<Extent> span = UnderlineSpan(st_, texts_[static_cast<size_t>(sm)], m.subType, Extent{0, maxH, maxD}, false, 0, 0);
+  if (!span) return fail(-10, m.subType == cmd::UnderlineCapitalStart ? "Underline" : "underline", m.line);
   m.height = maxH;
   m.value = maxD;
-  m.depth = depth;
+  m.depth = span->depth;
   st_.line.lineHeight = std::max(st_.line.lineHeight, m.height);
   st_.line.lineDepth = std::max(st_.line.lineDepth, m.depth);
   return 0;

@@ -245,42 +245,40 @@ int WordScanner::scanCommand() {
   CommandContext ctx;
   ctx.floatsAllowed = true;
   ctx.mainText = out_.mainText();
-  std::string wordText;
   st_.errorName.clear();
   // hpos and linewidth are published for expressions only when a command
   // may read them, not after every word.
   PublishLineState(st_);
-  int r = SetCommand(st_, num, arg, brace, wordText, ctx);
-  if (r < 0) return fail(r, st_.errorName.empty() ? name : st_.errorName, line);
+  Result<CommandOutcome> r = SetCommand(st_, num, arg, brace, ctx);
+  if (!r) return fail(ToInt(r.code()), r.failure().name.empty() ? name : r.failure().name, line);
 
-  if (num == cmd::Float && st_.cmd.subType == 5) {
+  if (num == cmd::Float && st_.cmd.subType == cmd::HeadOfNextColumn) {
     // A later scan of this text (a dropped line read again) meets the inert
     // command instead of queueing the text twice.
     std::string& s = cur_.src[static_cast<size_t>(line)];
     s.replace(static_cast<size_t>(p), inband::kInertCommandNameSize, inband::kInertCommandNameSize, 'l');
   }
-  if (st_.cmd.replaced) {
+  if (const std::optional<std::string>& replacement = r->replacement) {
     // The command and its argument give way to the text it produced.
-    st_.cmd.replaced = false;
     if (next.line == line) {
-      cur_.src[static_cast<size_t>(line)].replace(cur_.pos, static_cast<size_t>(next.col - 1) - cur_.pos, st_.cmd.replacement);
+      cur_.src[static_cast<size_t>(line)].replace(cur_.pos, static_cast<size_t>(next.col - 1) - cur_.pos, *replacement);
     } else {
       DeleteText(cur_.src, line, p, next.line, next.col - 1);
-      cur_.src[static_cast<size_t>(line)].insert(cur_.pos, st_.cmd.replacement);
+      cur_.src[static_cast<size_t>(line)].insert(cur_.pos, *replacement);
     }
     return 0;
   }
 
   cur_.line = next.line;
   cur_.pos = static_cast<size_t>(next.col - 1);
-  const CommandResult& o = st_.cmd.out;
+  const CommandResult& o = r->word;
   if (o.kind == cmd::Float) {
     int placed = PlaceFloat(st_, o.value, o.subType, out_.mainText());
     if (placed < 0) return fail(placed, name, line);
   }
   WordInfo w{o.width, o.height, o.depth, o.kind, o.subType, o.value, o.valueA, o.valueB, line, p};
   st_.line.charClass = ClassAfter(TraitsOf(o.kind), st_.line.charClass);
-  return out_.addWord(w, std::move(wordText));
+  return out_.addWord(w, std::move(r.value().text));
 }
 
 // \if{condition}{then}\else{else}: only the chosen branch stays in the source.

@@ -11,10 +11,10 @@ namespace {
 
 Result<Extent> AsBox(State& st, const std::string& arg, int level, bool draw, int x, int y, std::string* rewritten) {
   SaveBoxVariables(st);
-  const int r = BoxWidthHeight(st, arg, level, false, draw, y, x, rewritten);
+  Result<Extent> r = BoxWidthHeight(st, arg, level, false, draw, y, x, rewritten);
   RestoreBoxVariables(st);
-  if (r < 0) return LayoutCode::InvalidArgument;
-  return Extent{st.box.resultWidth, st.box.resultHeight, st.box.resultDepth};
+  if (!r) return LayoutCode::InvalidArgument;
+  return r;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "StateFixture.h"
 #include "TestSupport.h"
 #include "base/Cp932.h"
 #include "canvas/FakeCanvas.h"
@@ -22,25 +23,13 @@ constexpr int kHalf = 1458;
 constexpr int kAscent = 2333;  // 0.8 em, rounded as the fake face rounds
 constexpr int kDescent = 583;
 
-struct Box {
-  int width = 0, height = 0, depth = 0;
-  bool operator==(const Box&) const = default;
-};
+using Box = vel::Extent;
 
-struct Fixture {
-  vel::FakeCanvas canvas{96};
-  vel::MemoHost host;
-  vel::Settings settings = vel::Settings::defaults();
-  vel::State st;
+struct Fixture : veltest::StateFixture {
+  vel::FakeCanvas& canvas = fake;
+  Box last;  // the extent of the last result taken
 
   Fixture() {
-    st.canvas = &canvas;
-    vel::UseStandardSeams(st);
-    st.host = &host;
-    st.settings = &settings;
-    st.chr.fontSize = st.font.baseSize = 21000;
-    st.font.base = vel::BaseFont(st);
-    vel::SetFont(st, st.font.base, 2);
     st.geo.columnWidth = 100 * kEm;
     st.geo.pageWidth = 100 * kEm;
     st.geo.columnHeight = 1000 * kEm;
@@ -48,27 +37,19 @@ struct Fixture {
     st.line.lineWidth = st.geo.columnWidth;
     st.draw.scale = 96.0 / 20000.0;
   }
+  // The code of a measuring result; its extent becomes result().
+  int take(const vel::Result<vel::Extent>& r) {
+    last = r ? *r : Box{};
+    return veltest::CodeOf(r);
+  }
   // BoxWidthHeight on UTF-8 text: the code and the size.
   int measure(const std::string& utf8, Box* out = nullptr, bool draw = false, int y = 0, int x = 0,
               std::string* rewritten = nullptr) {
-    int r = vel::BoxWidthHeight(st, veltest::sj(utf8), 2, false, draw, y, x, rewritten);
-    if (out) *out = {st.box.resultWidth, st.box.resultHeight, st.box.resultDepth};
+    const int r = take(vel::BoxWidthHeight(st, veltest::sj(utf8), 2, false, draw, y, x, rewritten));
+    if (out) *out = last;
     return r;
   }
-  Box result() const { return {st.box.resultWidth, st.box.resultHeight, st.box.resultDepth}; }
-  // The message window's lines in UTF-8.
-  std::vector<std::string> messages() const {
-    std::vector<std::string> out;
-    for (const std::string& l : host.lines()) out.push_back(vel::cp932ToUtf8(l));
-    return out;
-  }
-  // Drawing-log lines that start with a prefix.
-  std::vector<std::string> logged(const std::string& prefix) const {
-    std::vector<std::string> out;
-    for (const std::string& l : canvas.log())
-      if (l.compare(0, prefix.size(), prefix) == 0) out.push_back(l);
-    return out;
-  }
+  Box result() const { return last; }
 };
 
 }  // namespace boxtest

@@ -103,8 +103,8 @@ TEST(BoxWalk, ConditionalsKeepOneBranch) {
     EXPECT_EQ(b.width, c.width) << c.text;
     // The choice is made in place: the text keeps its length and reads the same again.
     EXPECT_EQ(rewritten.size(), sj(c.text).size()) << c.text;
-    ASSERT_EQ(vel::BoxWidthHeight(f.st, rewritten, 2, false, false, 0, 0), 0);
-    EXPECT_EQ(f.st.box.resultWidth, c.width) << c.text;
+    ASSERT_EQ(f.take(vel::BoxWidthHeight(f.st, rewritten, 2, false, false, 0, 0)), 0);
+    EXPECT_EQ(f.result().width, c.width) << c.text;
   }
 }
 
@@ -121,8 +121,8 @@ TEST(BoxWalk, StoredBoxBecomesAReferenceToWhatWasMeasured) {
 
   // The letter bound anew: the reference still reads the first box.
   ASSERT_EQ(f.measure("\\makeboxA{a}"), 0);
-  ASSERT_EQ(vel::BoxWidthHeight(f.st, rewritten, 2, false, false, 0, 0), 0);
-  EXPECT_EQ(f.st.box.resultWidth, kHalf + 2 * kEm + kHalf);
+  ASSERT_EQ(f.take(vel::BoxWidthHeight(f.st, rewritten, 2, false, false, 0, 0)), 0);
+  EXPECT_EQ(f.result().width, kHalf + 2 * kEm + kHalf);
   ASSERT_EQ(f.measure("x\\boxA y", &b), 0);
   EXPECT_EQ(b.width, 3 * kHalf);
 
@@ -144,8 +144,8 @@ TEST(BoxWalk, ReferenceDigitsAreNeverDelimiters) {
     ASSERT_EQ(ref.size(), 5u);
     EXPECT_EQ(vel::boxtext::DecodeBoxRef(ref, 0), i);
     for (const std::string& text : {"\\box{" + ref + "}", "\\box{a" + ref + "}b", "$x$\\box{\\box{" + ref + "}}"}) {
-      ASSERT_EQ(vel::BoxWidthHeight(f.st, text, 2, false, false, 0, 0), 0) << i;
-      EXPECT_GE(f.st.box.resultWidth, kEm) << i;
+      ASSERT_EQ(f.take(vel::BoxWidthHeight(f.st, text, 2, false, false, 0, 0)), 0) << i;
+      EXPECT_GE(f.result().width, kEm) << i;
     }
   }
   // A mini page reference whose digits are '$' and '\' inside a formula's neighbourhood.
@@ -154,10 +154,10 @@ TEST(BoxWalk, ReferenceDigitsAreNeverDelimiters) {
   f.st.miniPageList[static_cast<size_t>(idx)].width = 1000;
   std::string ref = vel::boxtext::EncodeMiniPageRef(idx);
   EXPECT_EQ(ref.substr(2), std::string("$ \\"));
-  ASSERT_EQ(vel::BoxWidthHeight(f.st, "$x$" + ref + "$y$", 2, false, false, 0, 0), 0);
-  EXPECT_EQ(f.st.box.resultWidth, kHalf + 1000 + kHalf);
+  ASSERT_EQ(f.take(vel::BoxWidthHeight(f.st, "$x$" + ref + "$y$", 2, false, false, 0, 0)), 0);
+  EXPECT_EQ(f.result().width, kHalf + 1000 + kHalf);
   // A reference cut short at the end of the text is an error, not a read past it.
-  EXPECT_EQ(vel::BoxWidthHeight(f.st, ref.substr(0, 3), 2, false, false, 0, 0), -10);
+  EXPECT_EQ(f.take(vel::BoxWidthHeight(f.st, ref.substr(0, 3), 2, false, false, 0, 0)), -10);
 }
 
 TEST(BoxWalk, MiniPagesInBoxesBecomeReferences) {
@@ -169,7 +169,7 @@ TEST(BoxWalk, MiniPagesInBoxesBecomeReferences) {
   EXPECT_EQ(rewritten, std::string("a\\\x07   b"));
   EXPECT_EQ(b.width, kHalf + 7874 + kHalf);
   // Measuring the rewritten text makes no new block.
-  ASSERT_EQ(vel::BoxWidthHeight(f.st, rewritten, 2, false, false, 0, 0), 0);
+  ASSERT_EQ(f.take(vel::BoxWidthHeight(f.st, rewritten, 2, false, false, 0, 0)), 0);
   EXPECT_EQ(f.st.miniPageList.size(), 1u);
   EXPECT_EQ(f.result(), b);
 }
@@ -200,10 +200,10 @@ TEST(BoxWalk, DrawingPutsGlyphsAtTheirLayoutPlaces) {
 
 TEST(BoxWalk, VerticalBoxesTurnTheirSize) {
   Fixture f;
-  ASSERT_EQ(vel::BoxWidthHeight(f.st, sj("あいう"), 2, true, false, 0, 0), 0);
+  ASSERT_EQ(f.take(vel::BoxWidthHeight(f.st, sj("あいう"), 2, true, false, 0, 0)), 0);
   EXPECT_EQ(f.result(), (Box{kAscent + kDescent, 3 * kEm / 2, 3 * kEm / 2}));
   f.st.draw.scale = 1;
-  ASSERT_EQ(vel::BoxWidthHeight(f.st, sj("あい"), 2, true, true, 10000, 0), 0);
+  ASSERT_EQ(f.take(vel::BoxWidthHeight(f.st, sj("あい"), 2, true, true, 10000, 0)), 0);
   std::vector<std::string> texts = f.logged("text ");
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_NE(texts[0].find("esc=2700"), std::string::npos);

@@ -17,10 +17,10 @@ namespace {
 constexpr int kW = 157, kS = 393, kD = 236, kSep = 157;  // rule width, frame sep, double-line sep, underline sep
 
 int frame(Fixture& f, const std::string& utf8, bool draw = false, int y = 0, int x = 0) {
-  return vel::FrameBox(f.st, sj(utf8), 2, draw, y, x);
+  return f.take(vel::FrameBox(f.st, sj(utf8), 2, draw, y, x));
 }
 int underline(Fixture& f, const std::string& utf8, int kind, bool draw = false, int y = 0, int x = 0) {
-  return vel::UnderLine(f.st, sj(utf8), 2, false, false, kind, draw, y, x);
+  return f.take(vel::UnderLine(f.st, sj(utf8), 2, kind, draw, y, x));
 }
 
 // The points of a logged "polygon"/"polyline" line.
@@ -262,12 +262,9 @@ TEST(Underline, RulesWaveAndPatternAreDrawnBelowTheText) {
 TEST(Underline, SpansTakeTheirSizeFromTheCaller) {
   Fixture f;
   drawAtUnitScale(f);
-  f.st.box.resultWidth = 5000;
-  f.st.box.resultHeight = 2000;
-  f.st.box.resultDepth = 600;
-  ASSERT_EQ(vel::UnderLine(f.st, "0", 2, true, true, 1, true, 10000, 100), 0);
-  EXPECT_EQ(f.st.box.resultWidth, 5000);
-  EXPECT_EQ(f.st.box.resultDepth, 600 + kSep + kW);
+  ASSERT_EQ(f.take(vel::UnderlineSpan(f.st, "0", 1, Box{5000, 2000, 600}, true, 10000, 100)), 0);
+  EXPECT_EQ(f.result().width, 5000);
+  EXPECT_EQ(f.result().depth, 600 + kSep + kW);
   std::vector<vel::Point> q = pointsOf(f.logged("polygon").front());
   EXPECT_EQ(q[0].x, 100);
   EXPECT_EQ(q[2].x, 5100);

@@ -14,17 +14,23 @@ namespace {
 
 constexpr int kSkip2mm = 1574;
 
+// A block; its extent becomes f.result().
 bool mini(Fixture& f, const std::string& utf8, int width = 0) {
-  return vel::MakeMiniPage(f.st, sj(utf8), 2, width);
+  const vel::Result<int> r = vel::MakeMiniPage(f.st, sj(utf8), 2, width);
+  if (!r) return false;
+  const vel::MiniPage& m = f.st.miniPageList[static_cast<size_t>(*r)];
+  f.last = Box{m.width, m.height, m.depth};
+  return true;
 }
 
-// Runs a box command as the line builder does (main text).
-int command(Fixture& f, const std::string& name, const std::string& utf8arg, std::string& wordText, bool inBox = false) {
-  f.st.scan.commandName = name;
-  int num = vel::GetCommandNum(f.st);
+// Runs a box command as the line builder does (main text): its code; the
+// word it makes in `out`.
+int command(Fixture& f, const std::string& name, const std::string& utf8arg, vel::CommandResult& out, bool inBox = false) {
   vel::CommandContext ctx;
   ctx.insideBox = inBox;
-  return vel::SetCommand(f.st, num, sj(utf8arg), true, wordText, ctx);
+  vel::Result<vel::CommandOutcome> r = veltest::RunCommand(f.st, name, sj(utf8arg), true, ctx);
+  if (r) out = r->word;
+  return veltest::CodeOf(r);
 }
 
 }  // namespace
@@ -75,7 +81,7 @@ TEST(MiniPage, PlacementAgainstTheReferenceLine) {
     const vel::MiniPage& m = f.st.miniPageList[0];
     EXPECT_EQ(m.lines.size(), 2u) << c.options;
     EXPECT_EQ((Box{m.width, m.height, m.depth}), c.box) << c.options;
-    EXPECT_EQ(f.st.box.resultMiniPage, 0);
+
   }
 }
 
@@ -137,9 +143,8 @@ TEST(MiniPage, FloatsAndFootnotesHangAtTheirWidths) {
   for (const Case& c : cases) {
     Fixture f;
     f.st.geo.pageWidth = 120 * kEm;
-    std::string text;
-    ASSERT_EQ(command(f, c.name, "あ", text), 0) << c.name;
-    const vel::CommandResult& o = f.st.cmd.out;
+    vel::CommandResult o;
+    ASSERT_EQ(command(f, c.name, "あ", o), 0) << c.name;
     EXPECT_EQ(o.kind, vel::cmd::Float);
     ASSERT_EQ(o.value, 0) << c.name;
     const vel::MiniPage& m = f.st.miniPageList[0];
@@ -149,15 +154,15 @@ TEST(MiniPage, FloatsAndFootnotesHangAtTheirWidths) {
   }
   // The footnote's text is set at 0.8 of the size after a 1 mm space.
   Fixture f;
-  std::string text;
-  ASSERT_EQ(command(f, "footnote", "あ", text), 0);
+  vel::CommandResult o;
+  ASSERT_EQ(command(f, "footnote", "あ", o), 0);
   const vel::MiniPage& m = f.st.miniPageList[0];
   EXPECT_EQ(m.lines.size(), 2u);
   EXPECT_EQ(m.lines[0].skip, 787);
   EXPECT_EQ(m.depth, 1 + 787 + static_cast<int>(0.8 * kEm));
   // Other floats are not allowed inside boxes and mini pages.
   Fixture g;
-  EXPECT_EQ(command(g, "topofpagebox", "x", text, true), -2);
+  EXPECT_EQ(command(g, "topofpagebox", "x", o, true), -2);
   EXPECT_TRUE(g.st.miniPageList.empty());
 }
 

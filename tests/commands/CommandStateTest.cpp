@@ -5,7 +5,7 @@
 // skips, items and headings, and the queued head of the next column.
 #include <gtest/gtest.h>
 
-#include "BodyState.h"
+#include "StateFixture.h"
 #include "TestSupport.h"
 #include "base/Cp932.h"
 #include "canvas/FakeCanvas.h"
@@ -23,16 +23,10 @@ namespace {
 constexpr int kEm = 2916;  // 10.5 points in layout units
 
 // Words and lines of running text on fixed metrics.
-struct Words {
-  FakeCanvas canvas;
-  MemoHost host;
-  Settings settings = Settings::defaults();
-  State st;
+struct Words : veltest::StateFixture {
   int result = 0;
 
-  explicit Words(int columnChars = 40, int columnLines = 1000) {
-    veltest::PrepareBodyState(st, &canvas, &host, &settings, columnChars * kEm, columnLines * kEm);
-  }
+  explicit Words(int columnChars = 40, int columnLines = 1000) { body(columnChars * kEm, columnLines * kEm); }
   // CP932 lines (group markers written as preprocessing writes them).
   Words& lines(std::vector<std::string> src) {
     st.sourceLines = std::move(src);
@@ -59,15 +53,13 @@ const std::string kLenClose = std::string("\\lengroup") + '\x02';
 const std::string kValOpen = std::string("\\valgroup") + '\x01';
 const std::string kValClose = std::string("\\valgroup") + '\x02';
 
-// Executes one command by name outside the line builder.
+// Executes one command by name outside the line builder: its code, and
+// its outcome when it succeeds.
 int execute(State& st, const std::string& name, const std::string& arg, bool hasArg, const CommandContext& ctx,
-            std::string* text = nullptr) {
-  st.scan.commandName = name;
-  const int num = GetCommandNum(st);
-  std::string t;
-  int r = SetCommand(st, num, arg, hasArg, t, ctx);
-  if (text) *text = t;
-  return r;
+            CommandOutcome* out = nullptr) {
+  Result<CommandOutcome> r = veltest::RunCommand(st, name, arg, hasArg, ctx);
+  if (r && out) *out = r.value();
+  return veltest::CodeOf(r);
 }
 
 }  // namespace
@@ -248,14 +240,15 @@ TEST(Headers, PageNumberAndHeadingsReplaceThemselvesInsideHeaders) {
       {"sectionstr", sj("背景")}, {"subsectionnum", ""}, {"subsectionstr", ""},
   };
   for (const auto& [name, text] : cases) {
-    ASSERT_EQ(execute(w.st, name, "", false, ctx), 0) << name;
-    EXPECT_TRUE(w.st.cmd.replaced) << name;
-    EXPECT_EQ(w.st.cmd.replacement, text) << name;
+    CommandOutcome o;
+    ASSERT_EQ(execute(w.st, name, "", false, ctx, &o), 0) << name;
+    EXPECT_EQ(o.replacement, text) << name;
   }
   // Elsewhere the heading strings do nothing.
   w.st.cmd.inHeaderFooter = false;
-  ASSERT_EQ(execute(w.st, "chapterstr", "", false, ctx), 0);
-  EXPECT_FALSE(w.st.cmd.replaced);
+  CommandOutcome o;
+  ASSERT_EQ(execute(w.st, "chapterstr", "", false, ctx, &o), 0);
+  EXPECT_FALSE(o.replacement);
 }
 
 TEST(Headings, CountersAndTexts) {
@@ -373,12 +366,13 @@ TEST(Registers, ValuesAndStringFunctionsInsideBoxesToo) {
   w.st.cmd.subType = 0;
   ASSERT_EQ(execute(w.st, "pvalZ", "1/4", true, box), 0);
   EXPECT_EQ(w.st.val.registers[77], 0.25);
-  ASSERT_EQ(execute(w.st, "strKannum", "\\valq*2", true, box), 0);
-  EXPECT_EQ(w.st.cmd.replacement, sj("一二"));
-  ASSERT_EQ(execute(w.st, "strKannum", "0", true, box), 0);
-  EXPECT_EQ(w.st.cmd.replacement, "");
-  ASSERT_EQ(execute(w.st, "strZennum", "1000000", true, box), 0);
-  EXPECT_EQ(w.st.cmd.replacement, "");
+  CommandOutcome o;
+  ASSERT_EQ(execute(w.st, "strKannum", "\\valq*2", true, box, &o), 0);
+  EXPECT_EQ(o.replacement, sj("一二"));
+  ASSERT_EQ(execute(w.st, "strKannum", "0", true, box, &o), 0);
+  EXPECT_EQ(o.replacement, "");
+  ASSERT_EQ(execute(w.st, "strZennum", "1000000", true, box, &o), 0);
+  EXPECT_EQ(o.replacement, "");
 }
 
 TEST(HeadOfNextColumn, QueuedTextIsTypesetOnce) {

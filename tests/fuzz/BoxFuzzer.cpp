@@ -47,18 +47,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vel::State& st = *run.st;
 
   std::string rewritten;
-  if (vel::BoxWidthHeight(st, text, 2, false, false, 50000, 1000, &rewritten) == 0) {
+  if (vel::BoxWidthHeight(st, text, 2, false, false, 50000, 1000, &rewritten)) {
     // What a word keeps is drawn later: the rewritten text must read again.
     st.draw.scale = 0.0048;
-    vel::BoxWidthHeight(st, rewritten, 2, false, true, 50000, 1000);
-    vel::BoxWidthHeight(st, rewritten, 2, true, true, 50000, 1000);
+    (void)vel::BoxWidthHeight(st, rewritten, 2, false, true, 50000, 1000);
+    (void)vel::BoxWidthHeight(st, rewritten, 2, true, true, 50000, 1000);
   }
-  vel::FrameBox(st, text, 2, true, 50000, 1000);
-  vel::UnderLine(st, text, 2, false, false, 1, true, 50000, 1000);
-  st.box.resultWidth = 30000;
-  st.box.resultDepth = 500;
-  vel::UnderLine(st, text, 2, true, true, 1, true, 50000, 1000);
+  (void)vel::FrameBox(st, text, 2, true, 50000, 1000);
+  (void)vel::UnderLine(st, text, 2, 1, true, 50000, 1000);
+  (void)vel::UnderlineSpan(st, text, 1, vel::Extent{30000, 0, 500}, true, 50000, 1000);
   vel::UnderlineExtraDepth(st, text);
-  vel::MakeMiniPage(st, text, 2, 0);
+  (void)vel::MakeMiniPage(st, text, 2, 0);
   return 0;
 }

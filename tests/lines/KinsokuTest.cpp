@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "BodyState.h"
+#include "StateFixture.h"
 #include "TestSupport.h"
 #include "base/Cp932.h"
 #include "canvas/qt/QtCanvas.h"
@@ -58,9 +58,9 @@ TEST(Kinsoku, RealFontManyWidths) {
   for (unsigned seed = 1; seed <= 3; ++seed) {
     const std::string text = paragraph(seed, 600);
     for (int chars = 5; chars <= 40; chars += 3) {
-      MemoHost host;
-      State st;
-      veltest::PrepareBodyState(st, canvas.get(), &host, &settings, chars * 2916, 100000000);
+      veltest::StateFixture f(canvas.get());
+      f.body(chars * 2916, 100000000);
+      State& st = f.st;
       st.sourceLines = {text};
       ASSERT_GE(MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList), 0);
 
@@ -92,9 +92,9 @@ TEST(Kinsoku, RealFontManyWidths) {
 TEST(Kinsoku, FullStopAndBracketMoveWithThePrecedingCharacter) {
   auto canvas = QtCanvas::measureOnly(96);
   Settings settings = Settings::defaults();
-  MemoHost host;
-  State st;
-  veltest::PrepareBodyState(st, canvas.get(), &host, &settings, 0, 100000000);
+  veltest::StateFixture f(canvas.get());
+  f.body(0, 100000000);
+  State& st = f.st;
   // Exactly as wide as "あいうえ": "。」" overflows and takes "え" along.
   st.geo.columnWidth = st.line.lineWidth = canvas->textWidth(st.chr.font, veltest::sj("あいうえ"));
   st.sourceLines = {veltest::sj("あいうえ。」か")};

@@ -4,7 +4,7 @@
 // line-breaking rules, line ends and justification, with exact numbers.
 #include <gtest/gtest.h>
 
-#include "BodyState.h"
+#include "StateFixture.h"
 #include "TestSupport.h"
 #include "base/Cp932.h"
 #include "canvas/FakeCanvas.h"
@@ -21,16 +21,10 @@ namespace {
 constexpr int kEm = 2916;  // 10.5 points in layout units
 constexpr int kHalf = 1458;
 
-struct Typeset {
-  FakeCanvas canvas;
-  MemoHost host;
-  Settings settings = Settings::defaults();
-  State st;
+struct Typeset : veltest::StateFixture {
   int result = 0;
 
-  explicit Typeset(int columnChars, int columnLines = 1000) {
-    veltest::PrepareBodyState(st, &canvas, &host, &settings, columnChars * kEm, columnLines * kEm);
-  }
+  explicit Typeset(int columnChars, int columnLines = 1000) { body(columnChars * kEm, columnLines * kEm); }
   Typeset& run(const std::string& utf8) {
     st.sourceLines = {sj(utf8)};
     result = MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList);
