@@ -60,7 +60,6 @@ void ResetForPass(State& st) {
   fresh.pre.contentsPassDone = st.pre.contentsPassDone;
   fresh.pre.frontMatterPages = st.pre.frontMatterPages;
   fresh.pre.contentsLevel = st.pre.contentsLevel;
-  fresh.errorLine = st.errorLine;
   st = std::move(fresh);
 
   st.chr.fontSize = 21000;  // 10.5 points
@@ -122,9 +121,9 @@ RunStatus TextDraw(State& st, int page) {
     if (st.sourceLines.empty()) return RunStatus::Empty;
 
     // 5. Preprocessing.
-    int r = ReformProc(st);
-    if (r == -1 || r == -2 || r == -3) {
-      ReportReformFailure(st, r);
+    const ReformFailure reform = ReformProc(st);
+    if (!reform.ok()) {
+      ReportReformFailure(st, reform.code, reform.line);
       return RunStatus::Stopped;
     }
 
@@ -142,9 +141,9 @@ RunStatus TextDraw(State& st, int page) {
     SetPageInfoList(st, false);
 
     // 10. Words and lines.
-    int made = MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList);
-    if (made < 0) {
-      ReportLayoutFailure(st, made);
+    const Result<int> made = MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList);
+    if (!made) {
+      ReportLayoutFailure(st, made.failure());
       return RunStatus::Stopped;
     }
 

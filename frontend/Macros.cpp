@@ -29,7 +29,7 @@ const std::array<std::string, 9>& FootnoteSymbols() {
 // document reaches.
 class MacroWalk {
  public:
-  MacroWalk(State& st, Lines& lines) : st_(st), lines_(lines) {}
+  MacroWalk(State& st, Lines& lines, ReformFailure& f) : st_(st), lines_(lines), f_(f) {}
 
   bool run() {
     size_t i = 0;
@@ -54,8 +54,8 @@ class MacroWalk {
 
  private:
   bool fail(int line, const std::string& name) {
-    st_.errorLine = line;
-    st_.errorName = "\\" + name;
+    f_.line = line;
+    f_.item = "\\" + name;
     return false;
   }
 
@@ -223,6 +223,7 @@ class MacroWalk {
 
   State& st_;
   Lines& lines_;
+  ReformFailure& f_;
   std::vector<TextPos> bodyEnds_;
 };
 
@@ -274,7 +275,7 @@ TextPos SetMacroNameList(MacroList& list, Lines& lines, int line, int col) {
   return {g.line, 1};
 }
 
-bool ReplaceMacro(State& st, Lines& lines) { return MacroWalk(st, lines).run(); }
+bool ReplaceMacro(State& st, Lines& lines, ReformFailure& f) { return MacroWalk(st, lines, f).run(); }
 
 int GetSpecialCommandNum(const ScanState& sc) {
   const std::string& n = sc.commandName;

@@ -22,7 +22,7 @@ std::string CanonicalPath(const std::string& path) {
 
 class MainPassWalk {
  public:
-  MainPassWalk(State& st, Lines& lines, std::string& item) : st_(st), lines_(lines), item_(item) {
+  MainPassWalk(State& st, Lines& lines, ReformFailure& f) : st_(st), lines_(lines), f_(f) {
     if (!st.documentPath.empty()) document_ = CanonicalPath(st.documentPath);
   }
 
@@ -60,8 +60,8 @@ class MainPassWalk {
   };
 
   int fail(int line, std::string item) {
-    st_.errorLine = line;
-    item_ = std::move(item);
+    f_.line = line;
+    f_.item = std::move(item);
     return -1;
   }
 
@@ -257,8 +257,8 @@ class MainPassWalk {
     }
     if (found.empty()) {
       if (name == "input") {
-        st_.errorLine = k;
-        item_.clear();
+        f_.line = k;
+        f_.item.clear();
         return -2;
       }
       s.erase(i, close + 1 - i);
@@ -285,7 +285,7 @@ class MainPassWalk {
 
   State& st_;
   Lines& lines_;
-  std::string& item_;
+  ReformFailure& f_;
   std::vector<char> kept_;
   std::vector<Inclusion> chain_;
   std::string document_;
@@ -294,9 +294,9 @@ class MainPassWalk {
 
 }  // namespace
 
-int MainPass(State& st, Lines& lines, std::string& item) {
-  item.clear();
-  return MainPassWalk(st, lines, item).run();
+int MainPass(State& st, Lines& lines, ReformFailure& f) {
+  f.item.clear();
+  return MainPassWalk(st, lines, f).run();
 }
 
 }  // namespace vel

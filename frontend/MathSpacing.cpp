@@ -205,7 +205,7 @@ bool SpaceInlineMath(ScanState& sc, const MathSeam* math, std::string_view formu
   return true;
 }
 
-int MathPass(State& st, Lines& lines, std::string& item) {
+int MathPass(State& st, Lines& lines, ReformFailure& f) {
   std::string formula, rebuilt;
   for (int k = 0; k < static_cast<int>(lines.size()); ++k) {
     size_t i = 0;
@@ -226,8 +226,8 @@ int MathPass(State& st, Lines& lines, std::string& item) {
         st.message(n == 1   ? SJ("** 数式($…$)が閉じていません。")
                    : n == 2 ? SJ("** 数式($$…$$)が閉じていません。")
                             : SJ("** 数式($$$…$$$)が閉じていません。"));
-        st.errorLine = k;
-        item = SJ("数式");
+        f.line = k;
+        f.item = SJ("数式");
         return -3;
       }
       if (n > 1) {
@@ -238,8 +238,8 @@ int MathPass(State& st, Lines& lines, std::string& item) {
       }
       std::string bad;
       if (!SpaceInlineMath(st.scan, st.seams ? st.seams->math : nullptr, formula, rebuilt, bad)) {
-        st.errorLine = k;
-        item = bad;
+        f.line = k;
+        f.item = bad;
         return -1;
       }
       DeleteText(lines, k, static_cast<int>(i) + 1, close.line, close.col);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "frontend/Lexical.h"
+#include "frontend/Reform.h"
 #include "seams/MathSeam.h"
 #include "state/State.h"
 
@@ -30,7 +31,7 @@ bool SpaceInlineMath(ScanState& sc, const MathSeam* math, std::string_view formu
 
 // Checks every formula of `lines` and rebuilds the inline ones in place.
 // 0, -1 (malformed formula) or -3 (formula not closed); the failing line
-// goes to st.errorLine and the error item to `item`.
-int MathPass(State& st, Lines& lines, std::string& item);
+// and the error item go to `f`.
+int MathPass(State& st, Lines& lines, ReformFailure& f);
 
 }  // namespace vel

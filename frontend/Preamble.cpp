@@ -274,8 +274,6 @@ bool ReadBasicVariable(State& st, DocumentFontApplier applyFont) {
     // An argument joined from two lines holds "\/" and is refused.
     bool ok = end.line >= 0 && FindText(arg, "\\/") == npos && Execute(st, cmd, arg, applyFont);
     if (!ok) {
-      st.errorLine = k;
-      st.errorName = name;
       WriteCommandError(st, name);
       st.message(SJ("** 文法エラー") + LineNumberText(k));
       AddFailingLine(st, k);

@@ -14,7 +14,7 @@ void WriteReformItem(State& st, const std::string& item) {
   st.message("** " + shown + SJ("のエラー"));
 }
 
-int DefinitionPass(Lines& lines, MacroList& list, std::string_view word, int& errorLine, std::string& item) {
+int DefinitionPass(Lines& lines, MacroList& list, std::string_view word, ReformFailure& f) {
   const std::string intro = "\\" + std::string(word) + "\\";
   int k = 0;
   size_t i = 0;
@@ -40,8 +40,8 @@ int DefinitionPass(Lines& lines, MacroList& list, std::string_view word, int& er
     }
     TextPos next = SetMacroNameList(list, lines, k, static_cast<int>(i + intro.size()) + 1);
     if (next.line < 0) {
-      errorLine = k;
-      item = "\\" + std::string(word);
+      f.line = k;
+      f.item = "\\" + std::string(word);
       return -1;
     }
     k = next.line;
@@ -50,7 +50,7 @@ int DefinitionPass(Lines& lines, MacroList& list, std::string_view word, int& er
   return 0;
 }
 
-int GroupPass(State& st, Lines& lines, std::string& item) {
+int GroupPass(State& st, Lines& lines, ReformFailure& f) {
   std::string content;
   int k = 0;
   size_t i = 0;
@@ -65,8 +65,8 @@ int GroupPass(State& st, Lines& lines, std::string& item) {
     TextPos end{-1, 0};
     if (st.scan.braceFollows) end = LongGetGroup(lines, after.line, after.col, content);
     if (end.line < 0) {
-      st.errorLine = k;
-      item = "\\" + name;
+      f.line = k;
+      f.item = "\\" + name;
       return -1;
     }
     // The closing brace first: the opening one may share its line.
@@ -84,32 +84,29 @@ int GroupPass(State& st, Lines& lines, std::string& item) {
   return 0;
 }
 
-int ReformProc(State& st) {
+ReformFailure ReformProc(State& st) {
   ClearMacroNameList(st.pre.macroNameList);
   ClearMacroNameList(st.pre.figureFunctionList);
   Lines& lines = st.sourceLines;
-  std::string item;
+  ReformFailure f;
 
-  int r = MainPass(st, lines, item);
+  int r = MainPass(st, lines, f);
   if (r == 0) {
     st.message(SJ("処理済みカラム数"));
-    r = DefinitionPass(lines, st.pre.macroNameList, "def", st.errorLine, item);
+    r = DefinitionPass(lines, st.pre.macroNameList, "def", f);
   }
-  if (r == 0 && !ReplaceMacro(st, lines)) {
-    item = st.errorName;
-    r = -1;
-  }
-  if (r == 0) r = GroupPass(st, lines, item);
+  if (r == 0 && !ReplaceMacro(st, lines, f)) r = -1;
+  if (r == 0) r = GroupPass(st, lines, f);
   // The second pass of a document with a table of contents has its
   // formulas prepared by the first.
-  if (r == 0 && !st.pre.contentsPassDone) r = MathPass(st, lines, item);
-  if (r == 0) r = DefinitionPass(lines, st.pre.figureFunctionList, "velfunc", st.errorLine, item);
+  if (r == 0 && !st.pre.contentsPassDone) r = MathPass(st, lines, f);
+  if (r == 0) r = DefinitionPass(lines, st.pre.figureFunctionList, "velfunc", f);
 
   if (r < 0) {
-    WriteReformItem(st, item);
-    if (!item.empty()) st.errorName = item;
+    WriteReformItem(st, f.item);
+    f.code = static_cast<ReformCode>(r);
   }
-  return r;
+  return f;
 }
 
 }  // namespace vel

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/Result.h"
 #include "frontend/Lexical.h"
 #include "state/State.h"
 
@@ -14,22 +15,31 @@ namespace vel {
 // Files included inside each other deeper than this are taken for a loop.
 constexpr int kMaxInputDepth = 32;
 
-// The whole of preprocessing: 0, or -1 syntax error, -2 input file
-// missing, -3 math not closed.
-int ReformProc(State& st);
+// Where preprocessing stopped: its code, the source line (0-based) and the
+// item to name in "** item のエラー" ("" when the driver's message says it
+// all).
+struct ReformFailure {
+  ReformCode code = ReformCode::Ok;
+  int line = 0;
+  std::string item;
+  bool ok() const { return code == ReformCode::Ok; }
+};
+
+// The whole of preprocessing; a failure has written its item's line.
+[[nodiscard]] ReformFailure ReformProc(State& st);
 
 // TABs, comments, escapes, \input and \ifexistinput, source blocks. Lines
 // that start with kPreprocessedLineMark lose the mark and stay as they
 // are. -1 syntax error, -2 input file missing.
-int MainPass(State& st, Lines& lines, std::string& item);
+int MainPass(State& st, Lines& lines, ReformFailure& f);
 
 // Records and removes every definition introduced by "\" + word + "\"
 // ("def" into the macro list, "velfunc" into the figure functions).
-int DefinitionPass(Lines& lines, MacroList& list, std::string_view word, int& errorLine, std::string& item);
+int DefinitionPass(Lines& lines, MacroList& list, std::string_view word, ReformFailure& f);
 
 // \group{...}, \lengroup{...} and \valgroup{...} become begin and end
 // markers (the name followed by 0x01 and by 0x02).
-int GroupPass(State& st, Lines& lines, std::string& item);
+int GroupPass(State& st, Lines& lines, ReformFailure& f);
 
 // "** " + item + "のエラー", with a backslash before an item that begins
 // with neither one nor a double-byte character.

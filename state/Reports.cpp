@@ -21,30 +21,30 @@ void AddFailingLine(State& st, int lineIndex) {
   if (st.host) st.host->focusMessages();
 }
 
-void ReportLayoutFailure(State& st, int code) {
-  const std::string n = LineNumberText(st.errorLine);
-  switch (code) {
-    case -1: st.message(SJ("** } が閉じていません。") + n); break;
-    case -2: st.message("** \\" + st.errorName + SJ("コマンドは定義されていません。") + n); break;
-    case -3: st.message("** \\" + st.errorName + SJ("コマンドに引数がありません。") + n); break;
-    case -4: st.message(SJ("** $が閉じていません。") + n); break;
-    case -5: st.message(SJ("** 数式エラー") + n); break;
+void ReportLayoutFailure(State& st, const Failure& f) {
+  const std::string n = LineNumberText(f.line);
+  switch (f.code) {
+    case LayoutCode::GroupNotClosed: st.message(SJ("** } が閉じていません。") + n); break;
+    case LayoutCode::Undefined: st.message("** \\" + f.name + SJ("コマンドは定義されていません。") + n); break;
+    case LayoutCode::ArgumentMissing: st.message("** \\" + f.name + SJ("コマンドに引数がありません。") + n); break;
+    case LayoutCode::MathNotClosed: st.message(SJ("** $が閉じていません。") + n); break;
+    case LayoutCode::MathError: st.message(SJ("** 数式エラー") + n); break;
     default: st.message(SJ("** 文法エラー") + n); break;
   }
-  AddFailingLine(st, st.errorLine);
+  AddFailingLine(st, f.line);
 }
 
-void ReportReformFailure(State& st, int code) {
-  const std::string n = LineNumberText(st.errorLine);
+void ReportReformFailure(State& st, ReformCode code, int line) {
+  const std::string n = LineNumberText(line);
   switch (code) {
-    case -3: st.message(SJ("** 数式エラー") + n); break;
-    case -2:
+    case ReformCode::MathNotClosed: st.message(SJ("** 数式エラー") + n); break;
+    case ReformCode::InputMissing:
       st.message(SJ("** インプットファイルが存在しません") + n +
                  SJ("ファイル名が正しいかどうか，あるいは環境設定のインプットファイル用ディレクトリが設定されているかどうかを確認してください。"));
       break;
     default: st.message(SJ("** 文法エラー") + n); break;
   }
-  AddFailingLine(st, st.errorLine);
+  AddFailingLine(st, line);
 }
 
 }  // namespace vel

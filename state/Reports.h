@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/Result.h"
 #include "state/State.h"
 
 namespace vel {
@@ -15,9 +16,10 @@ void WriteCommandError(State& st, const std::string& name);
 // "(" + n + "行目)" for the 0-based line index.
 std::string LineNumberText(int lineIndex);
 
-// Reports of the body reader's error codes, and of preprocessing's.
-void ReportLayoutFailure(State& st, int code);
-void ReportReformFailure(State& st, int code);
+// Reports of a failure of the body reader, and of preprocessing's (its
+// code, the source line and, where the report names it, the command).
+void ReportLayoutFailure(State& st, const Failure& f);
+void ReportReformFailure(State& st, ReformCode code, int line);
 // The text of the failing line (when it exists), then the focus goes to
 // the message window.
 void AddFailingLine(State& st, int lineIndex);

@@ -95,9 +95,6 @@ struct State {
   std::vector<MiniPageVariables> miniPageVariablesList;
   std::vector<GroupStyle> groupInfoList;  // per closed group: its opening settings
 
-  // The failure being reported: the source line index and the command name.
-  int errorLine = 0;
-  std::string errorName;
 
   // Messages go to the host's INFORMATION window.
   void message(const std::string& cp932) const {

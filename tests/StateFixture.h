@@ -66,6 +66,9 @@ inline vel::Result<vel::CommandOutcome> RunCommand(vel::State& st, const std::st
   return vel::SetCommand(st, num, arg, hasArg, ctx);
 }
 
+// The value of a result, or its (negative) code.
+inline int ValueOrCode(const vel::Result<int>& r) { return r ? *r : vel::ToInt(r.code()); }
+
 // The code of a result: 0 when it holds a value.
 template <class T>
 int CodeOf(const vel::Result<T>& r) {

@@ -93,7 +93,6 @@ class BoxWalk {
 };
 
 int BoxWalk::fail(int code, const std::string& name) {
-  st_.errorName = name;
   WriteCommandError(st_, name);
   return code;
 }
@@ -318,7 +317,6 @@ int BoxWalk::command() {
   ctx.draw = draw_;
   ctx.x = penX();
   ctx.y = penY();
-  st_.errorName.clear();
   Result<CommandOutcome> r = SetCommand(st_, num, arg, brace, ctx);
   if (!r) return fail(ToInt(r.code()), r.failure().name.empty() ? name : r.failure().name);
   if (r->replacement) {

@@ -121,16 +121,17 @@ Result<int> MakeMiniPage(State& st, const std::string& text, int styleLevel, int
   // Built apart: a block inside this one appends to MiniPageList meanwhile.
   MiniPage page;
   Lines source = splitLines(text.substr(contentStart));
-  int total = MakeWordLineList(st, source, page.words, false, page.lines, page.wordTexts);
+  const Result<int> made = MakeWordLineList(st, source, page.words, false, page.lines, page.wordTexts);
 
   RestoreMiniPageVariables(st);
   RestoreGroupVariables(st);
   st.cmd.matrixRowSepExact = rowExact;
   st.cmd.matrixColSepExact = colExact;
-  if (total < 0) {
+  if (!made) {
     st.message("** " + SJ("\\minipageのエラー"));
     return failed;
   }
+  const int total = *made;
 
   int height, depth;
   if (hangs) {

@@ -244,10 +244,7 @@ Result<CommandOutcome> SetBoxCommand(State& st, int num, const std::string& arg,
   st.scan.commandName = name;
   // The command itself is reported (by its name) with the code; what
   // failed inside it has written its own line.
-  if (!r) {
-    st.errorName.clear();
-    return r.code();
-  }
+  if (!r) return r.code();
   return r;
 }
 

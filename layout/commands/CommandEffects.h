@@ -65,8 +65,9 @@ void ReplayGroupMarker(State& st, const WordInfo& w, bool draw);
 // ---- headings, headers and footers, contents (Headings.cpp) ----
 // \chapter … \subsectionstr (sub-types 0-8).
 int Heading(State& st, int sub, const std::string& arg, bool hasArg, std::optional<std::string>& replacement);
-// \evenpageheader … \oddpagefooter: footer false for headers; parity 0 even, 1 odd.
-int HeaderFooter(State& st, bool footer, int parity, const std::string& arg);
+// \evenpageheader … \oddpagefooter: footer false for headers; parity 0 even,
+// 1 odd. A failure names the sub-command that failed in `failedName`.
+int HeaderFooter(State& st, bool footer, int parity, const std::string& arg, std::string& failedName);
 int PageNum(State& st, std::optional<std::string>& replacement);
 int TableOfContents(State& st, bool hasArg, bool insideBox);
 

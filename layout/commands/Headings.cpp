@@ -60,7 +60,6 @@ int Heading(State& st, int sub, const std::string& arg, bool hasArg, std::option
   const Result<Extent> r = BoxWidthHeight(st, number, 1, false, false, 0, 0);
   RestoreBoxVariables(st);
   if (!r) {
-    st.errorName.clear();  // the heading is reported; the inner command wrote its line
     return -10;
   }
   switch (sub) {
@@ -87,7 +86,7 @@ int Heading(State& st, int sub, const std::string& arg, bool hasArg, std::option
   return 0;
 }
 
-int HeaderFooter(State& st, bool footer, int parity, const std::string& arg) {
+int HeaderFooter(State& st, bool footer, int parity, const std::string& arg, std::string& failedName) {
   HeadFoot& hf = (footer ? st.geo.footer : st.geo.header)[static_cast<size_t>(parity & 1)];
   hf.defined = true;
   ScanState sc;
@@ -106,16 +105,16 @@ int HeaderFooter(State& st, bool footer, int parity, const std::string& arg) {
     const std::string& name = sc.commandName;
     std::string* text = name == "left" ? &hf.left : name == "center" ? &hf.center : name == "right" ? &hf.right : nullptr;
     if (!text && name != "line") {
-      st.errorName = name;
+      failedName = name;
       return -10;
     }
     if (!sc.braceFollows) {
-      st.errorName = name;
+      failedName = name;
       return -3;
     }
     const size_t close = GetGroup(arg, open);
     if (close == npos) {
-      st.errorName = name;
+      failedName = name;
       return -1;
     }
     const std::string content = arg.substr(open + 1, close - open - 1);

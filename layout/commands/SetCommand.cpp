@@ -40,7 +40,6 @@ Result<Extent> measureBox(State& st, const std::string& text, int level) {
   SaveBoxVariables(st);
   Result<Extent> r = BoxWidthHeight(st, text, level, false, false, 0, 0);
   RestoreBoxVariables(st);
-  if (!r) st.errorName.clear();
   return r;
 }
 
@@ -91,7 +90,8 @@ bool SetItem(State& st, std::string_view arg) {
 
 namespace {
 
-int execute(State& st, int num, const std::string& arg, bool hasArg, CommandOutcome& o, const CommandContext& ctx) {
+int execute(State& st, int num, const std::string& arg, bool hasArg, CommandOutcome& o, const CommandContext& ctx,
+            std::string& failedName) {
   if (num < 0) return userLength(st, arg, hasArg, o);
   const int sub = st.cmd.subType;
   // The rules every command shares, read from its row.
@@ -233,7 +233,7 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, CommandOutc
       return 0;
     case cmd::Header:
     case cmd::Footer: {
-      const int r = fx::HeaderFooter(st, num == cmd::Footer, sub, arg);
+      const int r = fx::HeaderFooter(st, num == cmd::Footer, sub, arg, failedName);
       if (r < 0) return r;
       word(o, st, num);
       return 0;
@@ -340,10 +340,11 @@ Result<CommandOutcome> SetCommand(State& st, int num, const std::string& arg, bo
   const std::string name = st.scan.commandName;
   const int sub = st.cmd.subType;
   CommandOutcome o;
-  const int r = execute(st, num, arg, hasArg, o, ctx);
+  std::string failedName;
+  const int r = execute(st, num, arg, hasArg, o, ctx, failedName);
   st.scan.commandName = name;
   st.cmd.subType = sub;
-  if (r < 0) return Failure{AsLayoutCode(r), st.errorName, -1};
+  if (r < 0) return Failure{AsLayoutCode(r), failedName, -1};
   return o;
 }
 

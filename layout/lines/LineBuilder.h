@@ -17,16 +17,18 @@ namespace vel::lines {
 // The scan position moved: the scanner reads on from there.
 constexpr int kRescan = 1;
 
-// Where the scanner stands in the source.
+// Where the scanner stands in the source, and the failure that stopped it.
 struct SourceCursor {
   Lines& src;
   int line = 0;
   size_t pos = 0;  // 0-based byte
+  Failure failure;
   int pos1() const { return static_cast<int>(pos) + 1; }
 };
 
-// Records the failing command and line and writes "** name のエラー".
-int Fail(State& st, int code, const std::string& name, int line);
+// Records the failure (its command and line) and writes "** name のエラー"
+// when the command is named; returns the code.
+int Fail(State& st, SourceCursor& cur, int code, const std::string& name, int line);
 
 class LineBreaker {
  public:
@@ -68,7 +70,7 @@ class LineBreaker {
   }
   bool nextVisibleInXHead(const WordInfo& w);
   int closeUnderlinePart(int sm, int last);
-  int fail(int code, const std::string& name, int line) { return Fail(st_, code, name, line); }
+  int fail(int code, const std::string& name, int line) { return Fail(st_, cur_, code, name, line); }
 
   State& st_;
   SourceCursor& cur_;
@@ -100,7 +102,7 @@ class WordScanner {
   int doIf(const TextPos& after);
   int doUnderline(const TextPos& after, const std::string& name);
 
-  int fail(int code, const std::string& name, int line) { return Fail(st_, code, name, line); }
+  int fail(int code, const std::string& name, int line) { return Fail(st_, cur_, code, name, line); }
   int textWidth(const Font& f, std::string_view s) { return st_.canvas ? st_.canvas->textWidth(f, s) : 0; }
   int charWidth(const Font& f, uint16_t c) { return st_.canvas ? st_.canvas->charWidth(f, c) : 0; }
   int H() const { return static_cast<int>(st_.font.charHeight); }

@@ -7,21 +7,23 @@ namespace vel {
 
 namespace lines {
 
-int Fail(State& st, int code, const std::string& name, int line) {
-  st.errorLine = line;
-  st.errorName = name;
+int Fail(State& st, SourceCursor& cur, int code, const std::string& name, int line) {
+  cur.failure = Failure{AsLayoutCode(code), name, line};
   if (!name.empty()) WriteCommandError(st, name);
   return code;
 }
 
 }  // namespace lines
 
-int MakeWordLineList(State& st, Lines& source, std::vector<WordInfo>& words, bool mainText,
-                     std::vector<LineInfo>& lines, std::vector<std::string>& texts) {
+Result<int> MakeWordLineList(State& st, Lines& source, std::vector<WordInfo>& words, bool mainText,
+                             std::vector<LineInfo>& lines, std::vector<std::string>& texts) {
   lines::SourceCursor cursor{source};
   lines::LineBreaker breaker(st, cursor, words, mainText, lines, texts);
   lines::WordScanner scanner(st, cursor, breaker);
-  return scanner.run();
+  const int r = scanner.run();
+  if (r >= 0) return r;
+  cursor.failure.code = AsLayoutCode(r);
+  return cursor.failure;
 }
 
 }  // namespace vel

@@ -12,9 +12,10 @@
 namespace vel {
 
 // Words and lines of `source` (the document body when mainText, else a
-// block's text): the height used, or a negative error code.
-int MakeWordLineList(State& st, Lines& source, std::vector<WordInfo>& words, bool mainText,
-                     std::vector<LineInfo>& lines, std::vector<std::string>& texts);
+// block's text): the height used, or the failure (its command and line;
+// "** name のエラー" written when the command is named).
+Result<int> MakeWordLineList(State& st, Lines& source, std::vector<WordInfo>& words, bool mainText,
+                             std::vector<LineInfo>& lines, std::vector<std::string>& texts);
 
 // Classes of the previous word, for automatic Japanese-Latin spacing.
 namespace cls {

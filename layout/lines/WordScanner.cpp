@@ -245,7 +245,6 @@ int WordScanner::scanCommand() {
   CommandContext ctx;
   ctx.floatsAllowed = true;
   ctx.mainText = out_.mainText();
-  st_.errorName.clear();
   // hpos and linewidth are published for expressions only when a command
   // may read them, not after every word.
   PublishLineState(st_);

@@ -30,7 +30,7 @@ struct Words : veltest::StateFixture {
   // CP932 lines (group markers written as preprocessing writes them).
   Words& lines(std::vector<std::string> src) {
     st.sourceLines = std::move(src);
-    result = MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList);
+    result = veltest::ValueOrCode(MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList));
     return *this;
   }
   Words& run(const std::string& utf8) { return lines({sj(utf8)}); }
@@ -220,9 +220,9 @@ TEST(Headers, SubCommandsAreStoredAsWritten) {
   EXPECT_EQ(w.st.geo.footer[0].center, sj("中"));
 
   // An unclosed sub-command group: -1, the sub-command named.
-  w.st.errorName.clear();
-  EXPECT_EQ(execute(w.st, "oddpagefooter", "\\center{abc", true, ctx), -1);
-  EXPECT_EQ(w.st.errorName, "center");
+  const Result<CommandOutcome> unclosed = veltest::RunCommand(w.st, "oddpagefooter", "\\center{abc", true, ctx);
+  EXPECT_EQ(unclosed.code(), LayoutCode::GroupNotClosed);
+  EXPECT_EQ(unclosed.failure().name, "center");
   // A trail byte that looks like a brace is no brace.
   ASSERT_EQ(execute(w.st, "oddpagefooter", "\\left{" + sj("ソ表") + "}", true, ctx), 0);
   EXPECT_EQ(w.st.geo.footer[1].left, sj("ソ表"));

@@ -23,7 +23,6 @@ struct Fixture {
     st.canvas = &canvas;
     vel::UseStandardSeams(st);
     st.sourceLines = {"line one", "line two \\bad", "three"};
-    st.errorLine = 1;
   }
   std::vector<std::string> utf8() const {
     std::vector<std::string> out;
@@ -51,22 +50,21 @@ TEST(Reports, LayoutFailuresByteForByte) {
   };
   for (const auto& [code, text] : cases) {
     Fixture f;
-    f.st.errorName = "bad";
-    ReportLayoutFailure(f.st, code);
+    ReportLayoutFailure(f.st, Failure{AsLayoutCode(code), "bad", 1});
     EXPECT_EQ(f.utf8(), (std::vector<std::string>{text, "line two \\bad"})) << code;
   }
 }
 
 TEST(Reports, PreprocessingFailures) {
   Fixture f;
-  ReportReformFailure(f.st, -2);
+  ReportReformFailure(f.st, ReformCode::InputMissing, 1);
   EXPECT_EQ(f.utf8()[0],
             "** インプットファイルが存在しません(2行目)ファイル名が正しいかどうか，あるいは環境設定のインプットファイル用ディレクトリが設定されているかどうかを確認してください。");
   Fixture g;
-  ReportReformFailure(g.st, -3);
+  ReportReformFailure(g.st, ReformCode::MathNotClosed, 1);
   EXPECT_EQ(g.utf8()[0], "** 数式エラー(2行目)");
   Fixture h;
-  ReportReformFailure(h.st, -1);
+  ReportReformFailure(h.st, ReformCode::SyntaxError, 1);
   EXPECT_EQ(h.utf8()[0], "** 文法エラー(2行目)");
 }
 

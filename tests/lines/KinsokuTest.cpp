@@ -62,7 +62,7 @@ TEST(Kinsoku, RealFontManyWidths) {
       f.body(chars * 2916, 100000000);
       State& st = f.st;
       st.sourceLines = {text};
-      ASSERT_GE(MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList), 0);
+      ASSERT_TRUE(MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList).ok());
 
       std::string joined;
       int first = 0;
@@ -98,7 +98,7 @@ TEST(Kinsoku, FullStopAndBracketMoveWithThePrecedingCharacter) {
   // Exactly as wide as "あいうえ": "。」" overflows and takes "え" along.
   st.geo.columnWidth = st.line.lineWidth = canvas->textWidth(st.chr.font, veltest::sj("あいうえ"));
   st.sourceLines = {veltest::sj("あいうえ。」か")};
-  ASSERT_GE(MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList), 0);
+  ASSERT_TRUE(MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList).ok());
   ASSERT_EQ(st.lineList.size(), 2u);
   EXPECT_EQ(st.lineList[0].lastWord, 2);  // あいう | え。」か
 }

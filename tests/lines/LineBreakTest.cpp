@@ -27,7 +27,7 @@ struct Typeset : veltest::StateFixture {
   explicit Typeset(int columnChars, int columnLines = 1000) { body(columnChars * kEm, columnLines * kEm); }
   Typeset& run(const std::string& utf8) {
     st.sourceLines = {sj(utf8)};
-    result = MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList);
+    result = veltest::ValueOrCode(MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList));
     return *this;
   }
   // The text of each line (plain-text words joined), UTF-8.

@@ -146,7 +146,7 @@ TEST(ContentsPass, FrontMatterAndTheSecondPassSource) {
   Harness h({"\\documentstyle{10.5,a4t} // c", "\\def\\t{TOC}", "\\begindocument Title", "front $a+b$ \\t",
              "\\tableofcontents after", "\\beginsource", "x // y", "\\endsource"});
   h.settings.inputDirs = {sourceDir() + "/data/input"};
-  ASSERT_EQ(vel::ReformProc(h.st), 0);
+  ASSERT_TRUE(vel::ReformProc(h.st).ok());
   ASSERT_TRUE(h.st.pre.contentsRequested);
   vel::SaveBeforeBeginDocument(h.st);
   ASSERT_TRUE(ReadPreamble(h));
@@ -173,7 +173,7 @@ TEST(ContentsPass, FrontMatterAndTheSecondPassSource) {
   vel::AddContents(h.st);
   h.st.pre.contentsPassDone = true;
   h.host.showMessages();
-  ASSERT_EQ(vel::ReformProc(h.st), 0);
+  ASSERT_TRUE(vel::ReformProc(h.st).ok());
   EXPECT_EQ(h.log(), (Strings{"\\input(veldris.vdr)", "処理済みカラム数"}));
   Strings out = h.lines();
   const Strings tail{"\\documentstyle{10.5,a4t} ", "", "\\begindocument ", "\\group\\x01", " Title",

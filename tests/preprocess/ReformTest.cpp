@@ -14,7 +14,8 @@ namespace {
 // Preprocesses the lines; the result code goes to *code.
 Strings Reformed(const Strings& in, int* code = nullptr, Strings* log = nullptr) {
   Harness h(in);
-  int r = vel::ReformProc(h.st);
+  const vel::ReformFailure failure = vel::ReformProc(h.st);
+  const int r = vel::ToInt(failure.code);
   if (code) *code = r;
   if (log) *log = h.log();
   return h.lines();
@@ -53,7 +54,7 @@ TEST(MainPass, IncludesAreSplicedFromTheSearchFolders) {
   Harness h({"a\\input{sub\\chap1}の続き", "\\ifexistinput{dir/outer}b", "\\ifexistinput{missing} text"});
   h.st.documentDir = doc.path();
   h.settings.inputDirs = {first.path(), second.path()};
-  ASSERT_EQ(vel::ReformProc(h.st), 0);
+  ASSERT_TRUE(vel::ReformProc(h.st).ok());
   EXPECT_EQ(h.lines(), (Strings{"a", "doc one", "doc two", "の続き", "", "o1", "inner", "o2", "b", " text"}));
   EXPECT_EQ(h.log(), (Strings{"\\input(chap1.vdr)", "\\input(outer.vdr)", "\\input(inner.txt)", "処理済みカラム数"}));
 }
@@ -67,9 +68,10 @@ TEST(MainPass, IncludeErrors) {
   auto run = [&](const Strings& src, Strings* lines = nullptr) {
     Harness h(src);
     h.st.documentDir = d.path();
-    int r = vel::ReformProc(h.st);
+    const vel::ReformFailure failure = vel::ReformProc(h.st);
+  const int r = vel::ToInt(failure.code);
     if (lines) *lines = h.lines();
-    return std::make_tuple(r, h.st.errorLine, h.log());
+    return std::make_tuple(r, failure.line, h.log());
   };
   EXPECT_EQ(run({"\\input {a}"}), std::make_tuple(-1, 0, Strings{"** \\inputのエラー"}));
   EXPECT_EQ(run({"", "\\input{a"}), std::make_tuple(-1, 1, Strings{"** \\inputのエラー"}));
@@ -92,8 +94,9 @@ TEST(MainPass, IncludeDepthIsCapped) {
   writeSjis(d.file("n40.vdr"), "end\n");
   Harness h({"\\input{n0}"});
   h.st.documentDir = d.path();
-  EXPECT_EQ(vel::ReformProc(h.st), -1);
-  EXPECT_EQ(h.st.errorLine, vel::kMaxInputDepth);
+  const vel::ReformFailure failure = vel::ReformProc(h.st);
+  EXPECT_EQ(failure.code, vel::ReformCode::SyntaxError);
+  EXPECT_EQ(failure.line, vel::kMaxInputDepth);
   EXPECT_EQ(h.log().back(), "** \\inputのエラー");
 }
 
@@ -146,8 +149,9 @@ TEST(MathPass, MalformedAndUnclosedFormulas) {
   };
   for (const Case& c : cases) {
     Harness h(c.src);
-    EXPECT_EQ(vel::ReformProc(h.st), c.code) << c.src.back();
-    EXPECT_EQ(h.st.errorLine, c.line) << c.src.back();
+    const vel::ReformFailure failure = vel::ReformProc(h.st);
+    EXPECT_EQ(vel::ToInt(failure.code), c.code) << c.src.back();
+    EXPECT_EQ(failure.line, c.line) << c.src.back();
     EXPECT_EQ(h.log(), c.log) << c.src.back();
   }
 }
@@ -160,7 +164,7 @@ TEST(SecondPass, KeptLinesAreNotProcessedAgain) {
              "}\\newpage\\tableofcontents", std::string(1, '\x1F') + "\\yen\\/alpha /* z */ $$y+1$"});
   h.st.documentDir = d.path();
   h.st.pre.contentsPassDone = true;
-  ASSERT_EQ(vel::ReformProc(h.st), 0);
+  ASSERT_TRUE(vel::ReformProc(h.st).ok());
   EXPECT_EQ(h.lines(), (Strings{"", " ", "", "a\\ //\\ b $x$", "\\group\\x01", "[c] ",
                                 "\\group\\x02\\newpage\\tableofcontents", "\\yen\\/alpha /* z */ $$y+1$"}));
   EXPECT_FALSE(h.st.pre.contentsRequested);  // no special rewrites in this pass
@@ -168,8 +172,9 @@ TEST(SecondPass, KeptLinesAreNotProcessedAgain) {
 
 TEST(FigureFunctions, AreCollectedAndRemoved) {
   Harness h({"a\\velfunc\\sq#1{#1*#1}b", "\\velfunc\\bad #1{x}"});
-  EXPECT_EQ(vel::ReformProc(h.st), -1);
-  EXPECT_EQ(h.st.errorLine, 1);
+  const vel::ReformFailure failure = vel::ReformProc(h.st);
+  EXPECT_EQ(failure.code, vel::ReformCode::SyntaxError);
+  EXPECT_EQ(failure.line, 1);
   EXPECT_EQ(h.log().back(), "** \\velfuncのエラー");
   ASSERT_EQ(h.st.pre.figureFunctionList.Count(), 1);
   EXPECT_EQ(h.st.pre.figureFunctionList[0].name, "sq");
