@@ -29,7 +29,7 @@ TextPos SetMacroNameList(MacroList& list, Lines& lines, int line, int col);
 // Expands every macro use in `lines` and performs the special rewrites
 // (not on the second pass of a document with a table of contents). False
 // on an error, with the line and the macro recorded in `f`; writes no message.
-bool ReplaceMacro(State& st, Lines& lines, ReformFailure& f);
+[[nodiscard]] bool ReplaceMacro(State& st, Lines& lines, ReformFailure& f);
 
 // 1 datetime, 2 footnotemark, 3 footnote, 4 tableofcontents, 5 centerline,
 // -1 for any other command name.

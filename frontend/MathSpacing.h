@@ -32,6 +32,6 @@ bool SpaceInlineMath(ScanState& sc, const MathSeam* math, std::string_view formu
 // Checks every formula of `lines` and rebuilds the inline ones in place.
 // 0, -1 (malformed formula) or -3 (formula not closed); the failing line
 // and the error item go to `f`.
-int MathPass(State& st, Lines& lines, ReformFailure& f);
+[[nodiscard]] int MathPass(State& st, Lines& lines, ReformFailure& f);
 
 }  // namespace vel

@@ -17,7 +17,7 @@ void SetDefaultVariable(State& st);
 // written, e.g. "10.5".
 using DocumentFontApplier = void (*)(State& st, const std::string& sizeText);
 // The preamble up to \begindocument; false after a message when it fails.
-bool ReadBasicVariable(State& st, DocumentFontApplier applyFont);
+[[nodiscard]] bool ReadBasicVariable(State& st, DocumentFontApplier applyFont);
 // Keeps the preamble for the second pass of a document with a table of contents.
 void SaveBeforeBeginDocument(State& st);
 

@@ -31,15 +31,15 @@ struct ReformFailure {
 // TABs, comments, escapes, \input and \ifexistinput, source blocks. Lines
 // that start with kPreprocessedLineMark lose the mark and stay as they
 // are. -1 syntax error, -2 input file missing.
-int MainPass(State& st, Lines& lines, ReformFailure& f);
+[[nodiscard]] int MainPass(State& st, Lines& lines, ReformFailure& f);
 
 // Records and removes every definition introduced by "\" + word + "\"
 // ("def" into the macro list, "velfunc" into the figure functions).
-int DefinitionPass(Lines& lines, MacroList& list, std::string_view word, ReformFailure& f);
+[[nodiscard]] int DefinitionPass(Lines& lines, MacroList& list, std::string_view word, ReformFailure& f);
 
 // \group{...}, \lengroup{...} and \valgroup{...} become begin and end
 // markers (the name followed by 0x01 and by 0x02).
-int GroupPass(State& st, Lines& lines, ReformFailure& f);
+[[nodiscard]] int GroupPass(State& st, Lines& lines, ReformFailure& f);
 
 // "** " + item + "のエラー", with a backslash before an item that begins
 // with neither one nor a double-byte character.

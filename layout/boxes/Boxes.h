@@ -93,6 +93,6 @@ void ImageStretchDraw(State& st, const Bitmap& bmp, int left, int top, int right
 std::string FindImageFile(const State& st, const std::string& name);
 // Loads by the path's extension (any case): 1 loaded, 0 not bmp/jpg/jpeg,
 // -1 the file is no readable image of its kind.
-int LoadImageFile(const std::string& path, Bitmap& out);
+[[nodiscard]] int LoadImageFile(const std::string& path, Bitmap& out);
 
 }  // namespace vel

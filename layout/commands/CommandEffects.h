@@ -58,18 +58,18 @@ double HalvesDouble(int32_t low, int32_t high);
 // ---- group markers (GroupMarkers.cpp) ----
 // Executes a group, length-group or value-group marker (sub-type 1-6).
 // Sets kind and value of the word; -1 for a group close without its open.
-int GroupMarker(State& st, int sub, bool insideBox, int& kind, int& value);
+[[nodiscard]] int GroupMarker(State& st, int sub, bool insideBox, int& kind, int& value);
 // Drawing: the same restores, from what the layout recorded in the word.
 void ReplayGroupMarker(State& st, const WordInfo& w, bool draw);
 
 // ---- headings, headers and footers, contents (Headings.cpp) ----
 // \chapter … \subsectionstr (sub-types 0-8).
-int Heading(State& st, int sub, const std::string& arg, bool hasArg, std::optional<std::string>& replacement);
+[[nodiscard]] int Heading(State& st, int sub, const std::string& arg, bool hasArg, std::optional<std::string>& replacement);
 // \evenpageheader … \oddpagefooter: footer false for headers; parity 0 even,
 // 1 odd. A failure names the sub-command that failed in `failedName`.
-int HeaderFooter(State& st, bool footer, int parity, const std::string& arg, std::string& failedName);
-int PageNum(State& st, std::optional<std::string>& replacement);
-int TableOfContents(State& st, bool hasArg, bool insideBox);
+[[nodiscard]] int HeaderFooter(State& st, bool footer, int parity, const std::string& arg, std::string& failedName);
+[[nodiscard]] int PageNum(State& st, std::optional<std::string>& replacement);
+[[nodiscard]] int TableOfContents(State& st, bool hasArg, bool insideBox);
 
 // ---- string functions (StringFunctions.cpp) ----
 // The text that replaces \strnum (1) … \substr (11) and its argument.

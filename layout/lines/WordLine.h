@@ -51,7 +51,7 @@ void InsertWordInfo(std::vector<WordInfo>& words, int index, const WordInfo& w);
 // closed before it, -2 when dropped because text waits for the head of the
 // next column. (An indent-for that no longer fits is cancelled here and the
 // line tried again.)
-int SetLineLWHOHKCS(State& st, int lastWord, int width, bool mainText, std::vector<LineInfo>& lines, int skip,
+[[nodiscard]] int SetLineLWHOHKCS(State& st, int lastWord, int width, bool mainText, std::vector<LineInfo>& lines, int skip,
                     int count, int kind, int ascent, int height);
 
 // The last of the comma-separated lengths of text; pieces that used a

@@ -16,7 +16,7 @@ void SetColumnInfoList(State& st, int lastLine);
 // when its command is met in the text: into its Now queue when it fits,
 // else into its Waiting queue. Returns 0, or -2 when the float is not
 // allowed here.
-int PlaceFloat(State& st, int miniPage, int subType, bool mainText);
+[[nodiscard]] int PlaceFloat(State& st, int miniPage, int subType, bool mainText);
 // \pageBGcolor, \columnBGcolor, \pageBGimage, \columnBGimage (which 0-3).
 void SetPageColumnBGColorImage(State& st, const std::string& text, int which);
 // Corrects the counters stored for a page whose first line was built
