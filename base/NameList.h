@@ -4,6 +4,8 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,10 +35,20 @@ class NameList {
 
   // Index of the entry exactly equal to name, or -1: bisect for the first
   // case-insensitive match, then walk the run of case-insensitive equals.
+  // The engine asks for the same few names (mostly literals) over and over,
+  // so the last places found are remembered by the name's address; a
+  // remembered place is checked against the name before it is used.
   int Find(std::string_view name) const {
+    Recent& r = recent_[(reinterpret_cast<uintptr_t>(name.data()) >> 3) % kRecent];
+    if (r.data == name.data() && r.size == name.size() && r.layout == layout_ && r.index < items_.size() &&
+        items_[r.index].name == name)
+      return static_cast<int>(r.index);
     size_t i = lowerBound(name);
     for (; i < items_.size() && compareNoCase(items_[i].name, name) == 0; ++i)
-      if (items_[i].name == name) return static_cast<int>(i);
+      if (items_[i].name == name) {
+        r = Recent{name.data(), name.size(), layout_, i};
+        return static_cast<int>(i);
+      }
     return -1;
   }
 
@@ -45,6 +57,7 @@ class NameList {
     size_t i = lowerBound(name);
     while (i < items_.size() && compareNoCase(items_[i].name, name) == 0) ++i;
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(i), Entry{std::move(name), std::move(value)});
+    ++layout_;
     return static_cast<int>(i);
   }
 
@@ -58,15 +71,21 @@ class NameList {
     return Add(std::string(name), std::move(value));
   }
 
-  void Delete(int i) { items_.erase(items_.begin() + i); }
-  void Clear() { items_.clear(); }
+  void Delete(int i) {
+    items_.erase(items_.begin() + i);
+    ++layout_;
+  }
+  void Clear() {
+    items_.clear();
+    ++layout_;
+  }
   int Count() const { return static_cast<int>(items_.size()); }
   bool empty() const { return items_.empty(); }
   Entry& operator[](int i) { return items_[static_cast<size_t>(i)]; }
   const Entry& operator[](int i) const { return items_[static_cast<size_t>(i)]; }
   auto begin() const { return items_.begin(); }
   auto end() const { return items_.end(); }
-  bool operator==(const NameList&) const = default;
+  bool operator==(const NameList& o) const { return items_ == o.items_; }
 
  private:
   size_t lowerBound(std::string_view name) const {
@@ -79,6 +98,18 @@ class NameList {
     return lo;
   }
   std::vector<Entry> items_;
+
+  // Remembered places: valid while the entries keep their places (every
+  // insertion or deletion starts a new layout).
+  struct Recent {
+    const char* data = nullptr;
+    size_t size = 0;
+    uint64_t layout = 0;
+    size_t index = 0;
+  };
+  static constexpr size_t kRecent = 16;
+  uint64_t layout_ = 0;
+  mutable std::array<Recent, kRecent> recent_{};
 };
 
 }  // namespace vel

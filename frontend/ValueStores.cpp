@@ -9,8 +9,11 @@ void SetValueList(State& st, std::string_view name, double v) { st.val.valueList
 void SetLengthList(State& st, std::string_view name, int v) {
   // Unchanged values leave the list shared with the page snapshots.
   const int i = st.val.lengthList->Find(name);
-  if (i >= 0 && (*st.val.lengthList)[i].value == v) return;
-  st.val.lengthList.mut().Set(name, v);
+  if (i < 0) {
+    st.val.lengthList.mut().Add(std::string(name), v);
+  } else if ((*st.val.lengthList)[i].value != v) {
+    st.val.lengthList.mut()[i].value = v;
+  }
 }
 
 int LengthOf(const State& st, std::string_view name, int fallback) {
