@@ -6,7 +6,7 @@
 #include "base/Cp932.h"
 #include "canvas/FakeCanvas.h"
 #include "layout/pages/Columns.h"
-#include "driver/StandardSeams.h"
+#include "StateFixture.h"
 
 using namespace vel;
 
@@ -17,16 +17,10 @@ constexpr int kSep = 100;       // topbottomboxsep
 
 enum { TopOfColumn, TopOfPage, BottomOfColumn, BottomOfPage, Footnote };
 
-struct Columns {
-  FakeCanvas canvas;
-  MemoHost host;
-  State st;
+struct Columns : veltest::StateFixture {
   int lastLine = -1;
 
   explicit Columns(int perSheet = 1, int perPage = 0) {
-    st.canvas = &canvas;
-    vel::UseStandardSeams(st);
-    st.host = &host;
     st.geo.columnHeight = kHeight;
     st.geo.topBottomBoxSep = kSep;
     st.geo.columnsPerSheet = perSheet;

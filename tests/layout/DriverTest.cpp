@@ -2,6 +2,7 @@
 // guards around stale line indexes.
 #include <gtest/gtest.h>
 
+#include "StateFixture.h"
 #include "TestSupport.h"
 #include "base/Cp932.h"
 #include "canvas/FakeCanvas.h"
@@ -14,21 +15,9 @@ using namespace vel;
 using veltest::sj;
 
 namespace {
-struct Fixture {
-  FakeCanvas canvas;
-  MemoHost host;
-  State st;
-  Fixture() {
-    st.host = &host;
-    st.canvas = &canvas;
-    vel::UseStandardSeams(st);
-    st.sourceLines = {"line one", "line two \\bad", "three"};
-  }
-  std::vector<std::string> utf8() const {
-    std::vector<std::string> out;
-    for (const auto& l : host.lines()) out.push_back(cp932ToUtf8(l));
-    return out;
-  }
+struct Fixture : veltest::StateFixture {
+  Fixture() { st.sourceLines = {"line one", "line two \\bad", "three"}; }
+  std::vector<std::string> utf8() const { return messages(); }
 };
 }  // namespace
 

@@ -10,20 +10,15 @@
 #include "layout/fonts/Fonts.h"
 #include "layout/drawing/SheetDrawing.h"
 #include "layout/scopes/StateStacks.h"
-#include "driver/StandardSeams.h"
+#include "StateFixture.h"
 
 namespace veltest {
 
-struct SheetFixture {
-  vel::FakeCanvas canvas{200};
-  vel::MemoHost host;
-  vel::State st;
+struct SheetFixture : StateFixture {
+  vel::FakeCanvas& canvas = fake;
 
   // Text area: left 20000, top 20000, one 100000-wide column 200000 high.
-  SheetFixture() {
-    st.host = &host;
-    st.canvas = &canvas;
-    vel::UseStandardSeams(st);
+  SheetFixture() : StateFixture(nullptr, 200) {
     vel::Geometry& g = st.geo;
     g.paperWidthMM = 200;
     g.paperHeightMM = 300;
