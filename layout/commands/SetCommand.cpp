@@ -178,6 +178,11 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, CommandOutc
       }
       o.text = arg;
       word(o, st, cmd::BeginItem);
+      // The word carries its level's indent and label width, and the new
+      // level's items count from 0 again.
+      o.word.value = st.line.nextItemIndent;
+      o.word.valueA = st.line.nextLabelWidth;
+      if (st.line.itemLevel >= 0 && st.line.itemLevel < 9) st.val.counters[counter::Item(st.line.itemLevel + 1)] = 0;
       return 0;
     case cmd::EndItem:
       word(o, st, cmd::EndItem);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/CharSearch.h"
 #include "base/Cp932.h"
 #include "base/InBand.h"
 #include "frontend/Calc.h"
@@ -15,6 +16,7 @@
 #include "layout/commands/Commands.h"
 #include "layout/fonts/Fonts.h"
 #include "layout/pages/Columns.h"
+#include "layout/scopes/StateStacks.h"
 #include "seams/Seams.h"
 #include "state/Reports.h"
 
@@ -38,11 +40,29 @@ uint16_t lastCode(const std::string& t) {
 
 }  // namespace
 
+LineBreaker::LineBreaker(State& st, SourceCursor& cur, std::vector<WordInfo>& words, bool main,
+                         std::vector<LineInfo>& lines, std::vector<std::string>& texts)
+    : st_(st), cur_(&cur), words_(words), lines_(lines), texts_(texts), main_(main) {
+  lineStart_ = static_cast<int>(words_.size());
+  if (main_) {
+    for (const std::string& l : cur.src)
+      if (FindText(l, "headofnextcolumn") != npos) {
+        keepsLineStarts_ = true;
+        break;
+      }
+  }
+  keepLineStart();
+}
+
+void LineBreaker::keepLineStart() {
+  if (keepsLineStarts_) lineStartState_ = LineStart{st_.line, st_.para, st_.chr};
+}
+
 int LineBreaker::spacing(int kind, double width, int pos) {
   WordInfo w{};
   w.kind = kind;
   w.width = static_cast<int>(width);
-  w.line = cur_.line;
+  w.line = cur_->line;
   w.pos = pos;
   return addWord(w, std::string());
 }
@@ -99,6 +119,9 @@ int LineBreaker::lineEndCommand(int index) {
       if (!text.empty()) {
         skip = ReformPara(st_, text);
         text.clear();
+      } else if (readdSkip_) {
+        skip = *readdSkip_;
+        readdSkip_.reset();
       } else if (!lineHasWordsBefore(index)) {
         skip = 0;
       } else {
@@ -153,10 +176,10 @@ int LineBreaker::lineEndCommand(int index) {
         L.outermostItemLine = w.line;
       }
       ++L.itemLevel;
+      // The word carries the indent and label width its argument gave.
       ItemLevel& lv = L.items[static_cast<size_t>(L.itemLevel)];
-      lv.leftEdge = prevRight + L.nextItemIndent;
-      lv.rightEdge = L.nextLabelWidth == kAutomaticLabelWidth ? kAutomaticLabelWidth : lv.leftEdge + L.nextLabelWidth;
-      st_.val.counters[counter::Item(L.itemLevel)] = 0;
+      lv.leftEdge = prevRight + w.value;
+      lv.rightEdge = w.valueA == kAutomaticLabelWidth ? kAutomaticLabelWidth : lv.leftEdge + w.valueA;
       L.itemMode = true;
       L.itemJustOpened = true;
       SetValueList(st_, "itemlebel", L.itemLevel);
@@ -280,8 +303,8 @@ bool LineBreaker::nextVisibleInXHead(const WordInfo& w) {
   const std::string saveName = st_.scan.commandName;
   const int saveSub = st_.cmd.subType;
   bool result = false;
-  while (l < static_cast<int>(cur_.src.size())) {
-    const std::string& s = cur_.src[static_cast<size_t>(l)];
+  while (l < static_cast<int>(cur_->src.size())) {
+    const std::string& s = cur_->src[static_cast<size_t>(l)];
     if (p >= s.size()) {
       ++l;
       p = 0;
@@ -295,21 +318,21 @@ bool LineBreaker::nextVisibleInXHead(const WordInfo& w) {
     if (c == '$') break;
     if (c == '{') {
       std::string dummy;
-      TextPos e = LongGetGroup(cur_.src, l, static_cast<int>(p) + 1, dummy);
+      TextPos e = LongGetGroup(cur_->src, l, static_cast<int>(p) + 1, dummy);
       if (e.line < 0) break;
       l = e.line;
       p = static_cast<size_t>(e.col - 1);
       continue;
     }
     if (c == '\\') {
-      TextPos a = LongGetCommandName(st_.scan, cur_.src, l, static_cast<int>(p) + 1);
+      TextPos a = LongGetCommandName(st_.scan, cur_->src, l, static_cast<int>(p) + 1);
       int num = GetCommandNum(st_);
       if (TraitsOf(num).endsLookAhead) break;
       l = a.line;
       p = static_cast<size_t>(a.col - 1);
       if (st_.scan.braceFollows) {
         std::string dummy;
-        TextPos e = LongGetGroup(cur_.src, a.line, a.col, dummy);
+        TextPos e = LongGetGroup(cur_->src, a.line, a.col, dummy);
         if (e.line < 0) break;
         l = e.line;
         p = static_cast<size_t>(e.col - 1);
@@ -466,36 +489,74 @@ int LineBreaker::closeLine(int last, LineKind kind, int skip, int* newStart) {
     ++last;
   }
   const int first = lineStart_;
-  int r = SetLineLWHOHKCS(st_, last, L.hpos, main_, lines_, skip, L.wordCount, kind, L.lineHeight,
-                          L.lineHeight + L.lineDepth);
-  if (r == -2) {
-    // The column break waits for the queued texts: they head the new
-    // column, and the dropped line is read again after them.
-    const WordInfo& f = words_[static_cast<size_t>(first)];
-    int l = f.line;
-    size_t p = static_cast<size_t>(std::max(f.pos, 1) - 1);
-    std::string queued;
-    for (const std::string& t : L.nextColumnHeadList) queued += t;
-    L.nextColumnHeadList.clear();
-    cur_.src[static_cast<size_t>(l)].insert(p, queued);
-    words_.resize(static_cast<size_t>(first));
-    texts_.resize(static_cast<size_t>(first));
-    L.underlineOpen = false;
-    L.hpos = L.lineHeight = L.lineDepth = L.wordCount = 0;
-    L.charClass = cls::None;
-    lineStart_ = first;
-    ChangeIndent(st_);
-    cur_.line = l;
-    cur_.pos = p;
-    return kRescan;
-  }
+  const int r = SetLineLWHOHKCS(st_, last, L.hpos, main_, lines_, skip, L.wordCount, kind, L.lineHeight,
+                                L.lineHeight + L.lineDepth);
+  if (r == -2) return headNextColumn(first, skip);
   if (r < 1 && lines_.size() >= 2) DecreasePageInfoCounter(st_, first);
   if (main_) st_.col.footnotesOnLine = 0;
   lineStart_ = last + 1;
   if (newStart) *newStart = lineStart_;
   L.hpos = L.lineHeight = L.lineDepth = L.wordCount = 0;
   PublishLineState(st_);
+  keepLineStart();
   return 0;
+}
+
+// The line from `first` does not fit in the column and texts wait for the
+// next column's head: they are set first, as if they stood before the
+// line in the source, and the line's words follow them. The words were
+// made already and keep what their commands did (a footnote, a counter, a
+// contents entry happen once); the line-shaping state goes back to the
+// line's start so that their line commands apply once, after the queued
+// text. The queued text is set in the character and paragraph settings of
+// the line's start; the line's own settings come back after it.
+int LineBreaker::headNextColumn(int first, int skip) {
+  LineState& L = st_.line;
+  std::string queued;
+  for (const std::string& t : L.nextColumnHeadList) queued += t;
+  const WordInfo at = words_[static_cast<size_t>(first)];
+  std::vector<WordInfo> dropped(words_.begin() + first, words_.end());
+  std::vector<std::string> droppedTexts(texts_.begin() + first, texts_.end());
+  words_.resize(static_cast<size_t>(first));
+  texts_.resize(static_cast<size_t>(first));
+  const CharStyle chrAfter = st_.chr;
+  const ParaStyle paraAfter = st_.para;
+
+  st_.line = lineStartState_.line;
+  st_.line.nextColumnHeadList.clear();
+  st_.line.underlineOpen = false;  // a span open across the break reopens with the dropped words
+  st_.para = lineStartState_.para;
+  ApplyCharStyle(st_, lineStartState_.chr);
+  PublishLineState(st_);
+
+  Lines text{queued};
+  SourceCursor head{text, 0, 0, {}};
+  SourceCursor* document = cur_;
+  cur_ = &head;
+  const int r = WordScanner(st_, head, *this).scanText();
+  cur_ = document;
+  if (r < 0) {
+    cur_->failure = head.failure;
+    cur_->failure.line = at.line;
+    return r;
+  }
+  // The queued words stand where the dropped line began.
+  for (size_t i = static_cast<size_t>(first); i < words_.size(); ++i) {
+    words_[i].line = at.line;
+    words_[i].pos = at.pos;
+  }
+
+  ApplyCharStyle(st_, chrAfter);
+  st_.para = paraAfter;
+  for (size_t i = 0; i < dropped.size(); ++i) {
+    if (i + 1 == dropped.size() && dropped[i].kind == cmd::LineEnd) readdSkip_ = skip;
+    words_.push_back(dropped[i]);
+    texts_.push_back(std::move(droppedTexts[i]));
+    const int a = afterAppend(static_cast<int>(words_.size()) - 1);
+    if (a < 0) return a;
+  }
+  readdSkip_.reset();
+  return kRescan;
 }
 
 int LineBreaker::finish() {

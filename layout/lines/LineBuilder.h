@@ -5,6 +5,7 @@
 // column is read again after it) and looks ahead in it (the line-head rule).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,10 +34,7 @@ int Fail(State& st, SourceCursor& cur, int code, const std::string& name, int li
 class LineBreaker {
  public:
   LineBreaker(State& st, SourceCursor& cur, std::vector<WordInfo>& words, bool main, std::vector<LineInfo>& lines,
-              std::vector<std::string>& texts)
-      : st_(st), cur_(cur), words_(words), lines_(lines), texts_(texts), main_(main) {
-    lineStart_ = static_cast<int>(words_.size());
-  }
+              std::vector<std::string>& texts);
 
   // Appends a word and breaks lines as it requires. 0, kRescan or a
   // negative code.
@@ -70,10 +68,12 @@ class LineBreaker {
   }
   bool nextVisibleInXHead(const WordInfo& w);
   int closeUnderlinePart(int sm, int last);
-  int fail(int code, const std::string& name, int line) { return Fail(st_, cur_, code, name, line); }
+  int headNextColumn(int first, int skip);
+  void keepLineStart();
+  int fail(int code, const std::string& name, int line) { return Fail(st_, *cur_, code, name, line); }
 
   State& st_;
-  SourceCursor& cur_;
+  SourceCursor* cur_;  // the document's, or the queued head text's while it is read
   std::vector<WordInfo>& words_;
   std::vector<LineInfo>& lines_;
   std::vector<std::string>& texts_;
@@ -81,6 +81,19 @@ class LineBreaker {
   int lineStart_;
   bool firstWordSeen_ = false;
   bool brokeByWidth_ = false;  // the current line began where the text broke by itself
+
+  // Texts queued for the head of the next column are set before the line
+  // that opens it; that line's words are made already and keep what their
+  // commands did, so only the line-shaping state goes back to where the
+  // line started (kept only in documents that queue such texts).
+  struct LineStart {
+    LineState line;
+    ParaStyle para;
+    CharStyle chr;
+  };
+  bool keepsLineStarts_ = false;
+  LineStart lineStartState_;
+  std::optional<int> readdSkip_;  // the skip of a dropped line's closing line end
 };
 
 class WordScanner {
@@ -89,6 +102,8 @@ class WordScanner {
 
   // Scans the whole source; the height used, or a negative code.
   int run();
+  // Reads the words of the text to its end, leaving its last line open.
+  int scanText();
 
  private:
   int scanJapanese();

@@ -21,37 +21,43 @@
 
 namespace vel::lines {
 
+int WordScanner::scanText() {
+  while (cur_.line < static_cast<int>(cur_.src.size())) {
+    const std::string& s = cur_.src[static_cast<size_t>(cur_.line)];
+    if (cur_.pos >= s.size()) {
+      ++cur_.line;
+      cur_.pos = 0;
+      continue;
+    }
+    unsigned char c = static_cast<unsigned char>(s[cur_.pos]);
+    int r;
+    if (isLead(c) && cur_.pos + 1 < s.size()) r = scanJapanese();
+    else if (c == ' ') r = scanSpace();
+    else if (isAsciiDigit(static_cast<char>(c))) r = scanNumber();
+    else if (isAsciiLetter(static_cast<char>(c))) r = scanLatin();
+    else if (c == '$') r = scanMath();
+    else if (c == '\\') r = scanCommand();
+    else if (c >= 3 && c < 32) {
+      ++cur_.pos;
+      r = 0;
+    } else r = scanOther();
+    if (r < 0) return r;
+  }
+  return 0;
+}
+
 int WordScanner::run() {
   LineState& L = st_.line;
   L.charClass = cls::None;
   ChangeIndent(st_);
   for (;;) {
-    while (cur_.line < static_cast<int>(cur_.src.size())) {
-      const std::string& s = cur_.src[static_cast<size_t>(cur_.line)];
-      if (cur_.pos >= s.size()) {
-        ++cur_.line;
-        cur_.pos = 0;
-        continue;
-      }
-      unsigned char c = static_cast<unsigned char>(s[cur_.pos]);
-      int r;
-      if (isLead(c) && cur_.pos + 1 < s.size()) r = scanJapanese();
-      else if (c == ' ') r = scanSpace();
-      else if (isAsciiDigit(static_cast<char>(c))) r = scanNumber();
-      else if (isAsciiLetter(static_cast<char>(c))) r = scanLatin();
-      else if (c == '$') r = scanMath();
-      else if (c == '\\') r = scanCommand();
-      else if (c >= 3 && c < 32) {
-        ++cur_.pos;
-        r = 0;
-      } else r = scanOther();
-      if (r < 0) return r;
-    }
-    // End of the text: the last line, unless queued column heads send the
-    // scan back into the text.
-    int r = out_.finish();
+    const int r = scanText();
     if (r < 0) return r;
-    if (r == kRescan) continue;
+    // End of the text: the last line (queued column heads may set a line
+    // of their own before it, which is then closed in turn).
+    const int f = out_.finish();
+    if (f < 0) return f;
+    if (f == kRescan) continue;
     break;
   }
   if (out_.mainText()) {
@@ -251,12 +257,6 @@ int WordScanner::scanCommand() {
   Result<CommandOutcome> r = SetCommand(st_, num, arg, brace, ctx);
   if (!r) return fail(ToInt(r.code()), r.failure().name.empty() ? name : r.failure().name, line);
 
-  if (num == cmd::Float && st_.cmd.subType == cmd::HeadOfNextColumn) {
-    // A later scan of this text (a dropped line read again) meets the inert
-    // command instead of queueing the text twice.
-    std::string& s = cur_.src[static_cast<size_t>(line)];
-    s.replace(static_cast<size_t>(p), inband::kInertCommandNameSize, inband::kInertCommandNameSize, 'l');
-  }
   if (const std::optional<std::string>& replacement = r->replacement) {
     // The command and its argument give way to the text it produced.
     if (next.line == line) {

@@ -377,9 +377,8 @@ TEST(Registers, ValuesAndStringFunctionsInsideBoxesToo) {
 
 TEST(HeadOfNextColumn, QueuedTextIsTypesetOnce) {
   // Two lines per column. The command is met on the third line, which the
-  // column break drops: the queued text heads the second column, and the
-  // scan that reads the dropped line again meets the inert command written
-  // over the command, whose argument must not be typeset a second time.
+  // column break drops: the queued text heads the second column, set before
+  // the dropped line's words, and its argument is typeset once.
   Words w(10, 2);
   w.st.geo.columnHeight = 2 * kEm + 1574;
   w.lines({sj("あいうえおかきくけこさしすせそたちつてとな\\headofnextcolumn{ヘッド}にぬねの")});

@@ -211,6 +211,27 @@ TEST(HeadOfNextColumn, QueuedTextHeadsTheNextColumnOnce) {
   EXPECT_EQ(t.st.columnList[0].lastLine, 1);
 }
 
+TEST(HeadOfNextColumn, TheDroppedLineHappensOnce) {
+  // The third line opens the second column: its counter step, footnote
+  // and list end happen once, and the queued text heads the column.
+  Typeset t(10, 3);
+  t.run("\\headofnextcolumn{X}\\beginitem\\item あ\\\\い\\\\"
+        "\\setcounter{5,counter(5)+1}う\\footnote{注}\\enditem\\\\え");
+  ASSERT_GE(t.result, 0) << cp932ToUtf8(t.host.lines().empty() ? "" : t.host.lines().back());
+  EXPECT_EQ(t.st.val.counters[5], 1);
+  EXPECT_EQ(t.st.miniPageList.size(), 1u);
+  EXPECT_EQ(t.st.line.itemLevel, 0);
+  std::string all;
+  for (const auto& l : t.lines()) all += l + "|";
+  // As without the queued text, which heads the second column.
+  Typeset plain(10, 3);
+  plain.run("\\beginitem\\item あ\\\\い\\\\\\setcounter{5,counter(5)+1}う\\footnote{注}\\enditem\\\\え");
+  std::vector<std::string> expected = plain.lines();
+  ASSERT_EQ(expected.size(), 5u);
+  expected[2] = "X" + expected[2];
+  EXPECT_EQ(t.lines(), expected);
+}
+
 TEST(UnderlineSpans, SplitAtLineEndsAndStyleChecked) {
   Typeset t(3);
   t.run("\\Underline{あいうえお}");
