@@ -13,7 +13,9 @@ void Engine::setCanvas(Canvas& c) {
 void Engine::setView(double dpi, double zoom) {
   dpi_ = dpi;
   zoom_ = zoom;
-  if (good_) {
+  // A print job owns the drawing scale until it ends; the viewer's scale
+  // reaches the pages when it next draws after the job.
+  if (good_ && !good_->draw.printing) {
     good_->draw.deviceDpi = dpi;
     good_->draw.zoom = zoom;
     good_->draw.scale = units::DeviceScale(dpi, zoom);
@@ -37,6 +39,13 @@ void Engine::prepare(State& st) {
   st.draw.zoom = zoom_;
   st.draw.scale = units::DeviceScale(dpi_, zoom_);
   st.pre.clock = ReadRunClock(fixedClock);
+}
+
+void Engine::ForgetPages() {
+  good_.reset();
+  last_.reset();
+  sheets = 0;
+  currentSheet = 0;
 }
 
 RunStatus Engine::TextDraw(int page) {

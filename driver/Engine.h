@@ -47,7 +47,12 @@ class Engine {
   void setCanvas(Canvas& c);
   Host& host() { return *host_; }
 
-  // Drawing scale of the viewer: device dots per inch and zoom.
+  // Drops the last good run: when another document is opened, the pages of
+  // the previous one must not stand for it if its first run fails.
+  void ForgetPages();
+
+  // Drawing scale of the viewer: device dots per inch and zoom. While a
+  // print job draws the pages it is only remembered.
   void setView(double dpi, double zoom);
   double zoom() const { return zoom_; }
   double dpi() const { return dpi_; }

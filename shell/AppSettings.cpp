@@ -30,6 +30,39 @@ void readGeometry(QSettings& s, const QString& group, WindowGeometry& g) {
   s.endGroup();
 }
 
+// The file history, one path a key ("FileHistory/1/Path", ...): a ";" or
+// any other character is legal in a file name, so no separator can join
+// them. The older form, one value of paths joined with ";", is read once
+// and replaced.
+void readHistory(QSettings& s, QStringList& history) {
+  if (s.contains("FileHistory")) {
+    history = splitDirList(s.value("FileHistory").toString());
+    s.remove("FileHistory");
+    return;
+  }
+  if (!s.childGroups().contains("FileHistory")) return;
+  history.clear();
+  const int n = s.beginReadArray("FileHistory");
+  for (int i = 0; i < n; ++i) {
+    s.setArrayIndex(i);
+    const QString path = s.value("Path").toString();
+    if (!path.trimmed().isEmpty()) history << path;
+  }
+  s.endArray();
+}
+
+void writeHistory(QSettings& s, const QStringList& history) {
+  s.remove("FileHistory");
+  s.beginWriteArray("FileHistory");
+  int i = 0;
+  for (const QString& h : history) {
+    if (h.trimmed().isEmpty()) continue;
+    s.setArrayIndex(i++);
+    s.setValue("Path", h);
+  }
+  s.endArray();
+}
+
 void writeGeometry(QSettings& s, const QString& group, const WindowGeometry& g) {
   s.beginGroup(group);
   s.setValue("Top", g.top);
@@ -114,7 +147,7 @@ void AppSettings::load(QSettings& s) {
     maxFileHistories = s.value("MaxFileHistories").toInt();
   }
   maxFileHistories = std::clamp(maxFileHistories, 5, 20);
-  if (s.contains("FileHistory")) fileHistory = splitDirList(s.value("FileHistory").toString());
+  readHistory(s, fileHistory);
   if (s.contains("DoRefresh")) doRefresh = s.value("DoRefresh").toBool();
   if (s.contains("RefreshInterval")) refreshInterval = s.value("RefreshInterval").toInt();
   if (s.contains("SmallCharPrintError")) smallCharPrintError = s.value("SmallCharPrintError").toBool();
@@ -143,10 +176,7 @@ void AppSettings::save(QSettings& s) const {
   s.setValue("XTail", xTail);
   if (!firstMessage) s.setValue("FirstMessage", false);
   s.setValue("MaxFileHistories", maxFileHistories);
-  QStringList hist;
-  for (const QString& h : fileHistory)
-    if (!h.trimmed().isEmpty()) hist << h;
-  s.setValue("FileHistory", hist.join(';'));
+  writeHistory(s, fileHistory);
   s.setValue("DoRefresh", doRefresh);
   s.setValue("RefreshInterval", refreshInterval);
   s.setValue("SmallCharPrintError", smallCharPrintError);

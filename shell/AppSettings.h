@@ -12,6 +12,7 @@
 
 namespace vel {
 
+// A window's place: the position of its frame, the size of its inside.
 struct WindowGeometry {
   int top = 0, left = 0, height = 0, width = 0;
   bool valid = false;  // read from the store

@@ -6,9 +6,53 @@
 #include <QVBoxLayout>
 
 #include "base/Cp932.h"
+#include "base/InBand.h"
 #include "canvas/qt/FaceTable.h"
 
 namespace vel {
+
+QString MessageLineText(const std::string& cp932) {
+  std::string out;
+  out.reserve(cp932.size());
+  for (size_t i = 0; i < cp932.size(); ++i) {
+    const char c = cp932[i];
+    if (isLead(c) && i + 1 < cp932.size()) {
+      out += c;
+      out += cp932[++i];
+      continue;
+    }
+    if (c == '\\') {
+      // A group marker: the command name followed by a literal-brace code.
+      size_t end = i + 1;
+      while (end < cp932.size() && isAsciiLetter(cp932[end])) ++end;
+      const std::string name = cp932.substr(i + 1, end - i - 1);
+      if (end < cp932.size() && (name == "group" || name == "lengroup" || name == "valgroup")) {
+        if (cp932[end] == inband::kOpenBrace) {
+          out += "\\" + name + "{";
+          i = end;
+          continue;
+        }
+        if (cp932[end] == inband::kCloseBrace) {
+          out += '}';
+          i = end;
+          continue;
+        }
+      }
+    }
+    if (c == inband::kOpenBrace || c == inband::kCloseBrace) {
+      out += '\\';
+      out += inband::Shown(c);
+      continue;
+    }
+    out += c;
+  }
+  return QString::fromStdString(toLogUtf8(out));
+}
+
+QString UnmappableNote(size_t count) {
+  return QStringLiteral("注意：原稿の %1 文字は Shift-JIS (CP932) にない文字のため，〓 に置き換えて組版しました。")
+      .arg(count);
+}
 
 TInformationForm::TInformationForm(QWidget* owner)
     // A tool window of the main window: a title bar without system menu
@@ -16,6 +60,9 @@ TInformationForm::TInformationForm(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setObjectName(QStringLiteral("InformationForm"));
   setWindowTitle(QStringLiteral("INFORMATION"));
+  // Showing it at the start of a run must not take the keys from the main
+  // window; only an error gives it the focus.
+  setAttribute(Qt::WA_ShowWithoutActivating);
   resize(420, 260);
   memo_ = new QPlainTextEdit(this);
   memo_->setObjectName(QStringLiteral("Memo"));

@@ -4,8 +4,20 @@
 
 #include <QPlainTextEdit>
 #include <QWidget>
+#include <string>
 
 namespace vel {
+
+// A message line (CP932) as the window shows it: the source line quoted
+// after an error is processed text, in which the group markers stand where
+// the user's braces stood ("\group" + 0x01 ... "\group" + 0x02) and the
+// codes 0x01 / 0x02 for the escapes "\{" and "\}"; they are shown as written.
+// Other bytes that form no character are shown as \xNN.
+QString MessageLineText(const std::string& cp932);
+
+// The note after a run of a UTF-8 source with `count` characters that have
+// no CP932 form (set as "〓").
+QString UnmappableNote(size_t count);
 
 class TInformationForm : public QWidget {
   Q_OBJECT

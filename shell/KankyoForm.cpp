@@ -29,6 +29,22 @@ QString defaultXHead() { return QString::fromStdString(cp932ToUtf8(Settings::def
 QString defaultXTail() { return QString::fromStdString(cp932ToUtf8(Settings::defaultXTail())); }
 }  // namespace
 
+QString DirectoryHint() {
+#ifdef Q_OS_WIN
+  return QStringLiteral("ドライブ名から始まるフルパス指定。２個以上指定するときは，セミコロンで区切る。");
+#else
+  return QStringLiteral("「/」から始まるフルパス指定。２個以上指定するときは，セミコロンで区切る。");
+#endif
+}
+
+QString AssociationCaption() {
+#ifdef Q_OS_WIN
+  return QStringLiteral("Windows によって拡張子\"vdr\"に関連付けられている実行ファイル(エディタ)で開く。");
+#else
+  return QStringLiteral("デスクトップで拡張子\"vdr\"に関連付けられているアプリケーション(エディタ)で開く。");
+#endif
+}
+
 QStringList DirFieldEntries(const QString& text) {
   QStringList out;
   for (QString d : splitDirList(text)) {
@@ -41,7 +57,8 @@ QStringList DirFieldEntries(const QString& text) {
 TKankyoForm::TKankyoForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("KankyoForm"));
   setWindowTitle(QStringLiteral("VELDRIS2 環境設定"));
-  setModal(true);
+  // Modal to the main window only: its help page stays usable beside it.
+  setWindowModality(Qt::WindowModal);
 
   auto edit = [this](const char* name) {
     auto* e = new QLineEdit(this);
@@ -62,9 +79,7 @@ TKankyoForm::TKankyoForm(QWidget* parent) : QDialog(parent) {
   dg->addWidget(new QLabel(QStringLiteral("画像ファイルのディレクトリ"), dirs), 1, 0);
   dg->addWidget(imageDirEdit, 1, 1);
   dg->addWidget(imageBrowse, 1, 2);
-  dg->addWidget(
-      new QLabel(QStringLiteral("ドライブ名から始まるフルパス指定。２個以上指定するときは，セミコロンで区切る。"), dirs), 2,
-      0, 1, 3);
+  dg->addWidget(new QLabel(DirectoryHint(), dirs), 2, 0, 1, 3);
   connect(inputBrowse, &QPushButton::clicked, this, [this] { browseDir(inputDirEdit); });
   connect(imageBrowse, &QPushButton::clicked, this, [this] { browseDir(imageDirEdit); });
 
@@ -135,8 +150,7 @@ TKankyoForm::TKankyoForm(QWidget* parent) : QDialog(parent) {
   // ソースファイルをエディタで開く方法
   auto* editor = new QGroupBox(QStringLiteral("ソースファイルをエディタで開く方法"), this);
   editorRadio = new QRadioButton(QStringLiteral("ソースファイルを開くためのエディタを指定。"), editor);
-  associationRadio = new QRadioButton(
-      QStringLiteral("Windows によって拡張子\"vdr\"に関連付けられている実行ファイル(エディタ)で開く。"), editor);
+  associationRadio = new QRadioButton(AssociationCaption(), editor);
   editorEdit = edit("EditorEdit");
   editorBrowse = new QPushButton(QStringLiteral("参照"), editor);
   auto* eg = new QGridLayout(editor);

@@ -70,6 +70,12 @@ class TKankyoForm : public QDialog {
   unsigned yohakuColor_ = 0;
 };
 
+// The texts that name the platform: the hint under the directory fields
+// (full paths as this system writes them) and the radio button that opens
+// the source with the program the desktop associates with ".vdr".
+QString DirectoryHint();
+QString AssociationCaption();
+
 // Step 1 of OK for one directory field: the ";" entries, each without a
 // trailing separator.
 QStringList DirFieldEntries(const QString& text);

@@ -22,6 +22,14 @@
 #include "shell/PageForm.h"
 #include "shell/PageView.h"
 #include "shell/SmallForms.h"
+#include "shell/WindowPlacement.h"
+
+#ifndef VELDRIS_PROJECT_URL
+#define VELDRIS_PROJECT_URL ""
+#endif
+#ifndef VELDRIS_ISSUES_URL
+#define VELDRIS_ISSUES_URL ""
+#endif
 
 namespace vel {
 
@@ -59,20 +67,10 @@ void applyGeometry(QWidget* w, const WindowGeometry& g) {
 
 }  // namespace
 
-WindowGeometry PullBackOntoScreen(WindowGeometry g, QSize screen) {
-  if (g.top + g.height > screen.height()) {
-    g.top = 10;
-    g.height = screen.height() - 20;
-  }
-  if (g.left + g.width > screen.width()) {
-    g.left = 50;
-    g.width = screen.width() - 100;
-  }
-  return g;
-}
-
 TSDIAppForm::TSDIAppForm(const Options& options) : options_(options), printer_(QPrinter::HighResolution) {
   setObjectName(QStringLiteral("SDIAppForm"));
+  projectUrl = QStringLiteral(VELDRIS_PROJECT_URL);
+  issuesUrl = QStringLiteral(VELDRIS_ISSUES_URL);
 
   // 1-3. The engine with its measuring surface; the screen's resolution.
   if (QScreen* s = QGuiApplication::primaryScreen()) dpi_ = qRound(s->logicalDotsPerInchX());
@@ -137,8 +135,11 @@ TSDIAppForm::TSDIAppForm(const Options& options) : options_(options), printer_(Q
   connect(kankyo_, &TKankyoForm::helpRequested, this, &TSDIAppForm::ShowHelpTopic);
   about_ = new TAboutBox(this);
   historyEdit_ = new TFileHistoryEditForm(this);
+  fontName_ = new TFontNameForm(this);
   applyGeometry(historyEdit_, settings_.fileHistoryEditForm);
-  help_ = new HelpWindow(dataDir + QStringLiteral("/help"), this);
+  // The help window has no owner: a dialog that is open (the settings) must
+  // not block it.
+  help_ = new HelpWindow(dataDir + QStringLiteral("/help"), nullptr);
 
   SetFileHistoryMenu(QString());
   FormCreate();
@@ -147,15 +148,35 @@ TSDIAppForm::TSDIAppForm(const Options& options) : options_(options), printer_(Q
 TSDIAppForm::~TSDIAppForm() {
   // The engine's state points at this window as its host.
   engine_.reset();
+  delete help_;
 }
 
 void TSDIAppForm::FormCreate() {
-  WindowGeometry g = settings_.mainForm;
-  if (QScreen* s = QGuiApplication::primaryScreen()) g = PullBackOntoScreen(g, s->geometry().size());
+  // The frame is not known yet: the place is checked again once the window
+  // is shown and framed (showEvent).
+  const WindowGeometry g = PullBackOntoScreen(settings_.mainForm, AvailableAreaOf(this), QMargins());
   resize(std::max(200, g.width), std::max(150, g.height));
   move(g.left, g.top);
   ApplyToolBar();
   if (settings_.firstMessage && options_.firstMessage) firstMessage_->showAtCorner();
+}
+
+void TSDIAppForm::KeepOnScreen() {
+  WindowGeometry now;
+  now.top = y();
+  now.left = x();
+  now.height = height();
+  now.width = width();
+  const WindowGeometry g = PullBackOntoScreen(now, AvailableAreaOf(this), FrameMarginsOf(this));
+  if (g.width != now.width || g.height != now.height) resize(std::max(200, g.width), std::max(150, g.height));
+  if (g.left != now.left || g.top != now.top) move(g.left, g.top);
+}
+
+void TSDIAppForm::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (placedOnce_) return;
+  placedOnce_ = true;
+  PlaceAgainWhenFramed(this, [this] { KeepOnScreen(); });
 }
 
 QAction* TSDIAppForm::action(const QString& objectName) const { return findChild<QAction*>(objectName); }

@@ -28,14 +28,10 @@ class TAboutBox;
 class TAbortPrintForm;
 class TFileHistoryEditForm;
 class TFirstMessageForm;
+class TFontNameForm;
 class TInformationForm;
 class TKankyoForm;
 class TPageForm;
-
-// Where a window that would spill over the screen is pulled back to: top 10
-// and height screen - 20 when it reaches below, left 50 and width screen -
-// 100 when it reaches to the right.
-WindowGeometry PullBackOntoScreen(WindowGeometry g, QSize screen);
 
 class TSDIAppForm : public QMainWindow, private Host {
   Q_OBJECT
@@ -107,7 +103,13 @@ class TSDIAppForm : public QMainWindow, private Host {
   TAbortPrintForm* abortPrintForm() { return abortPrint_; }
   TAboutBox* aboutBox() { return about_; }
   HelpWindow* helpWindow() { return help_; }
+  TFontNameForm* fontNameForm() { return fontName_; }
   QPrinter& printer() { return printer_; }
+
+  // The version-up page and the address of comments and requests (a web
+  // page or a mailto: address); empty when the build names none.
+  QString projectUrl;
+  QString issuesUrl;
 
   // Replaceable for tests: message boxes, opening URLs and files, starting
   // programs. Each returns whether something took the request.
@@ -122,6 +124,7 @@ class TSDIAppForm : public QMainWindow, private Host {
   void closeEvent(QCloseEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
   // Host: the INFORMATION window and the viewer hooks.
@@ -135,10 +138,16 @@ class TSDIAppForm : public QMainWindow, private Host {
   void setCaption(const std::string& text) override;
   void setPageLabel(const std::string& text) override;
 
+  // Opens a web page or mail address; says so when there is none or
+  // nothing takes it.
+  bool OpenTarget(const QString& target, const QString& noTarget);
   void createActions();
   void createMenus();
   void createToolBar();
   void FormCreate();
+  // The window with its frame pulled back onto the screen (FormCreate's
+  // rule, again once the frame is known).
+  void KeepOnScreen();
   void ApplyColors();
   void ApplyRefreshTimer();
   void ApplyToolBar();
@@ -146,6 +155,8 @@ class TSDIAppForm : public QMainWindow, private Host {
   bool KeyDown(QKeyEvent* e);  // FormKeyDown; true when the key was used
   void Timer1Timer();
   void Timer2Timer();
+  // The printing flag, with the menu items that must wait for the job.
+  void SetPrinting(bool on);
 
   // A typesetting run of the loaded source; `quiet` runs leave the focus
   // where it is and show the INFORMATION window only on failure.
@@ -177,9 +188,11 @@ class TSDIAppForm : public QMainWindow, private Host {
   bool printing_ = false;
   bool quietRun_ = false;
   bool cancelRequest_ = false;
+  bool placedOnce_ = false;
   double zoom_ = 1.0;
   int dpi_ = 96;
   int typesetRuns_ = 0;
+  size_t unmappable_ = 0;  // characters of the loaded source set as "〓"
   QString documentPath_;
   QDateTime sourceTime_;
   qint64 sourceSize_ = -1;
@@ -208,6 +221,7 @@ class TSDIAppForm : public QMainWindow, private Host {
   TAboutBox* about_ = nullptr;
   TFileHistoryEditForm* historyEdit_ = nullptr;
   HelpWindow* help_ = nullptr;
+  TFontNameForm* fontName_ = nullptr;
 };
 
 }  // namespace vel

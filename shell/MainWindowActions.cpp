@@ -5,7 +5,6 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -27,34 +26,11 @@
 #include "shell/Printing.h"
 #include "shell/SmallForms.h"
 
-#ifndef VELDRIS_PROJECT_URL
-#define VELDRIS_PROJECT_URL ""
-#endif
-#ifndef VELDRIS_ISSUES_URL
-#define VELDRIS_ISSUES_URL ""
-#endif
-
 namespace vel {
 
 namespace {
 
 QString fromSj(const std::string& s) { return QString::fromStdString(cp932ToUtf8(s)); }
-
-// The maker's pages are the project's own: its README (the introductory
-// course and the version-up page) and its issue page (in place of the
-// mail address). Without a published address the README shipped beside
-// the data folder serves.
-QUrl projectPage() {
-  const QString url = QStringLiteral(VELDRIS_PROJECT_URL);
-  if (!url.isEmpty()) return QUrl(url);
-  for (const QString& rel : {QStringLiteral("/../README.md"), QStringLiteral("/README.md")}) {
-    QFileInfo fi(programDataDir() + rel);
-    if (fi.isFile()) return QUrl::fromLocalFile(fi.canonicalFilePath());
-  }
-  return QUrl();
-}
-
-QUrl issuePage() { return QUrl(QStringLiteral(VELDRIS_ISSUES_URL)); }
 
 }  // namespace
 
@@ -74,19 +50,20 @@ void TSDIAppForm::Message(const QString& text) {
 void TSDIAppForm::showMessages() {
   information_->clear();
   if (quietRun_) return;
+  // Shown, not activated: the keys stay with the main window unless the run
+  // stops on an error (focusMessages).
   information_->show();
   information_->raise();
-  information_->activateWindow();
   information_->repaint();
 }
 
 void TSDIAppForm::addLine(const std::string& text) {
-  information_->addLine(fromSj(text));
+  information_->addLine(MessageLineText(text));
   if (information_->isVisible()) information_->memo()->repaint();
 }
 
 void TSDIAppForm::appendAtCaret(const std::string& text) {
-  information_->appendAtCaret(fromSj(text));
+  information_->appendAtCaret(MessageLineText(text));
   if (information_->isVisible()) information_->memo()->repaint();
 }
 
@@ -97,10 +74,16 @@ void TSDIAppForm::focusMessages() {
   if (!quietRun_) information_->activateWindow();
 }
 
-void TSDIAppForm::hideMessages() { information_->hide(); }
+void TSDIAppForm::hideMessages() {
+  const bool hadKeys = information_->isActiveWindow();
+  information_->hide();
+  // A hidden window that stays active would swallow Page Up/Down, Home, End
+  // and the arrows: they go back to the main window.
+  if (hadKeys || !quietRun_) focusMain();
+}
 
 void TSDIAppForm::focusMain() {
-  if (quietRun_) return;
+  if (quietRun_ && !information_->isActiveWindow()) return;
   activateWindow();
   view_->setFocus();
 }
@@ -189,12 +172,14 @@ void TSDIAppForm::DisplayRepaint() {
 }
 
 void TSDIAppForm::SetZoom(double zoom) {
+  // The pages being printed take their scale from the same state.
+  if (printing_) return;
   zoom_ = std::clamp(zoom, 0.4, 3.0);
   DisplayRepaint();
 }
 
 void TSDIAppForm::anybaiItemClick() {
-  if (!documentOpen_) return;
+  if (!documentOpen_ || printing_) return;
   QString text;
   if (!pageForm_->ask(QStringLiteral("表示倍率指定"), QStringLiteral("％ (40～300)"), text)) return;
   SetZoom(ZoomPercentFromInput(text) * 0.01);
@@ -235,6 +220,14 @@ RunStatus TSDIAppForm::Typeset(int page, bool quiet) {
   ++typesetRuns_;
   RunStatus status = engine_->TextDraw(page);
   quietRun_ = false;
+  if (unmappable_ > 0) {
+    // A UTF-8 source: what CP932 cannot hold was set as "〓". The run has
+    // cleared the window, so the note follows its lines; shown, it does
+    // not take the keys.
+    information_->addLine(UnmappableNote(unmappable_));
+    information_->show();
+    information_->raise();
+  }
   if (status == RunStatus::Done) {
     if (engine_->sheets > 0) {
       DisplayPage(engine_->currentSheet);
@@ -242,11 +235,18 @@ RunStatus TSDIAppForm::Typeset(int page, bool quiet) {
       ResetDisplay();
       pageNum_->setText(QStringLiteral("0/0"));
     }
-  } else if (quiet) {
-    // A run started by saving the file shows its trouble without taking the
-    // focus from the editor.
-    information_->show();
-    information_->raise();
+  } else {
+    if (!engine_->state()) {
+      // No good run of this document: the empty paper, nothing to page.
+      ResetDisplay();
+      pageNum_->setText(QStringLiteral("0/0"));
+    }
+    if (quiet) {
+      // A run started by saving the file shows its trouble without taking
+      // the focus from the editor.
+      information_->show();
+      information_->raise();
+    }
   }
   return status;
 }
@@ -255,7 +255,9 @@ bool TSDIAppForm::LoadSource(const QString& path, Lines& lines, bool& empty) {
   empty = false;
   lines.clear();
   if (!IsOpenableFile(path)) return false;
-  if (LoadSourceFile(QFile::encodeName(path).toStdString(), lines) != LoadResult::Ok) return false;
+  size_t unmappable = 0;
+  if (LoadSourceFile(QFile::encodeName(path).toStdString(), lines, &unmappable) != LoadResult::Ok) return false;
+  unmappable_ = unmappable;
   empty = lines.empty();
   StampSource(path);
   return true;
@@ -282,6 +284,9 @@ bool TSDIAppForm::OpenFile(const QString& pathIn) {
     return false;
   }
   pageShown_ = false;
+  // The last good pages stand in for a failed run of the same file (F5);
+  // another file's failed first run must not show, page or print them.
+  if (!SameHistoryPath(path, documentPath_)) engine_->ForgetPages();
   SetFileHistoryMenu(path);
   settings_.lastDir = GetDir(path);
   settings_.lastFileName = GetFileName(path);
@@ -391,6 +396,8 @@ void TSDIAppForm::StartupOpen(const QStringList& args) {
 // ---------------------------------------------------------------- settings
 
 void TSDIAppForm::KankyoItemClick() {
+  // Its colour change redraws and its printer setting typesets again.
+  if (printing_) return;
   kankyo_->fill(settings_);
   if (kankyo_->exec() != QDialog::Accepted) return;
   KankyoChanges c = kankyo_->apply(settings_);
@@ -453,13 +460,26 @@ void TSDIAppForm::Timer2Timer() {
     abortPrint_->setPage(sheet);
     QCoreApplication::processEvents();
   };
-  printing_ = true;
+  SetPrinting(true);
   const State* st = engine_->state();
   QtPrintDevice device(printer_, st->geo.paperWidthMM, st->geo.paperHeightMM);
   PrintSheets(*engine_, device, range, hooks);
-  printing_ = false;
+  SetPrinting(false);
   cancelRequest_ = false;
   abortPrint_->hide();
+  // The job put back the scale it found; the view's own comes back with it.
+  DisplayRepaint();
+}
+
+void TSDIAppForm::SetPrinting(bool on) {
+  printing_ = on;
+  // What would change the drawing state or the pages is out of reach until
+  // the job ends.
+  for (const char* name : {"anybaiItem", "KankyoItem", "RePaintItem", "OpenItem", "OpenTorivanDataItem", "PrintItem",
+                           "RefreshItem"})
+    action(QString::fromLatin1(name))->setEnabled(!on);
+  for (QAction* a : zoomItems_) a->setEnabled(!on);
+  for (QAction* a : historyItems_) a->setEnabled(!on);
 }
 
 // ---------------------------------------------------------------- help and programs
@@ -470,17 +490,28 @@ void TSDIAppForm::ShowHelpTopic(int topic) {
 }
 
 void TSDIAppForm::VELDRISNyumonItemClick() {
-  const QUrl url = projectPage();
-  bool opened = !url.isEmpty() && (openUrlHook ? openUrlHook(url) : QDesktopServices::openUrl(url));
-  if (!opened) Message(QStringLiteral("インターネット・ブラウザがインストールされていません。"));
+  // The introductory course is the help's own first topic.
+  ShowHelpTopic(1);
 }
 
-void TSDIAppForm::AboutVersionUpItemClick() { VELDRISNyumonItemClick(); }
+bool TSDIAppForm::OpenTarget(const QString& target, const QString& noTarget) {
+  if (target.isEmpty()) {
+    Message(noTarget);
+    return false;
+  }
+  const QUrl url(target);
+  if (openUrlHook ? openUrlHook(url) : QDesktopServices::openUrl(url)) return true;
+  Message(url.scheme() == QLatin1String("mailto") ? QStringLiteral("メールソフトがインストールされていません。")
+                                                  : QStringLiteral("インターネット・ブラウザがインストールされていません。"));
+  return false;
+}
+
+void TSDIAppForm::AboutVersionUpItemClick() {
+  OpenTarget(projectUrl, QStringLiteral("バージョンアップの案内ページは設定されていません。"));
+}
 
 void TSDIAppForm::MailToZendarSystemItemClick() {
-  const QUrl url = issuePage();
-  bool opened = !url.isEmpty() && (openUrlHook ? openUrlHook(url) : QDesktopServices::openUrl(url));
-  if (!opened) Message(QStringLiteral("メールソフトがインストールされていません。"));
+  OpenTarget(issuesUrl, QStringLiteral("ご意見・ご要望の送り先は設定されていません。"));
 }
 
 void TSDIAppForm::SourceFileItemClick() {
@@ -505,11 +536,9 @@ void TSDIAppForm::SourceFileItemClick() {
 }
 
 void TSDIAppForm::FontNameNyuryokuItemClick() {
-  QFont start(QString::fromStdString(FaceTable::choose(SJ("ＭＳ Ｐ明朝")).family), 10);
-  bool ok = false;
-  QFont f = QFontDialog::getFont(&ok, start, this, QString(), QFontDialog::ScalableFonts);
-  if (!ok) return;
-  const QString name = f.family();
+  // The chooser offers only the faces with Japanese glyphs.
+  QString name;
+  if (!fontName_->choose(QString::fromStdString(FaceTable::choose(SJ("ＭＳ Ｐ明朝")).family), name)) return;
   QApplication::clipboard()->setText(name);
   Message(QStringLiteral("選択されたフォント名 \"") + name + QStringLiteral("\" をクリップボードにコピーしました。\n\n") +
           QStringLiteral("クリップボードから貼りつけてご使用下さい。"));

@@ -24,7 +24,10 @@ TPageForm::TPageForm(QWidget* parent) : QDialog(parent) {
   auto* row = new QHBoxLayout;
   row->addWidget(edit_);
   row->addWidget(label_);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  // The same button texts as the program's other dialogs.
+  auto* buttons = new QDialogButtonBox(this);
+  buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* lay = new QVBoxLayout(this);

@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
+#include <QFontComboBox>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +16,7 @@
 #include "base/Cp932.h"
 #include "shell/FileHistory.h"
 #include "shell/Printing.h"
+#include "shell/WindowPlacement.h"
 
 #ifndef VELDRIS_VERSION
 #define VELDRIS_VERSION "0"
@@ -66,12 +69,13 @@ QString TFirstMessageForm::guideText() {
 }
 
 void TFirstMessageForm::showAtCorner() {
-  if (QScreen* s = QGuiApplication::primaryScreen()) {
-    QRect a = s->availableGeometry();
-    QSize sz = frameGeometry().size().expandedTo(size());
-    move(a.right() - sz.width() + 1, a.bottom() - sz.height() + 1);
-  }
+  // Placed before it shows, as far as its size is known; again once shown
+  // (the layout has its final size) and once the window manager has framed
+  // it: its button and check box must not fall off the bottom of the screen.
+  auto place = [this] { move(BottomRightCorner(size(), AvailableAreaOf(this), FrameMarginsOf(this))); };
+  place();
   show();
+  PlaceAgainWhenFramed(this, place);
 }
 
 void TFirstMessageForm::closeGuide() {
@@ -149,6 +153,47 @@ void TAbortPrintForm::start(const QString& name, int firstPage) {
 void TAbortPrintForm::setPage(int n) { page->setText(QString::fromStdString(cp932ToUtf8(PrintPageText(n)))); }
 
 void TAbortPrintForm::reject() {}
+
+TFontNameForm::TFontNameForm(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("FontNameForm"));
+  setWindowTitle(QStringLiteral("フォント名入力支援"));
+  setModal(true);
+  fonts = new QFontComboBox(this);
+  fonts->setObjectName(QStringLiteral("FontList"));
+  fonts->setWritingSystem(QFontDatabase::Japanese);
+  fonts->setFontFilters(QFontComboBox::ScalableFonts);
+  fonts->setEditable(false);
+  sample = new QLabel(QStringLiteral("ＶＥＬＤＲＩＳ　あいうえお　漢字かな交じり文　ABC abc 123"), this);
+  sample->setMinimumHeight(48);
+  auto showSample = [this](const QFont& f) {
+    QFont s = f;
+    s.setPointSize(14);
+    sample->setFont(s);
+  };
+  connect(fonts, &QFontComboBox::currentFontChanged, this, showSample);
+  auto* buttons = new QDialogButtonBox(this);
+  buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* lay = new QVBoxLayout(this);
+  lay->addWidget(new QLabel(QStringLiteral("日本語の文字を持つフォント"), this));
+  lay->addWidget(fonts);
+  lay->addWidget(sample);
+  lay->addWidget(buttons);
+  resize(460, 180);
+}
+
+bool TFontNameForm::choose(const QString& family, QString& chosen) {
+  const int at = fonts->findText(family);
+  if (at >= 0) fonts->setCurrentIndex(at);
+  QFont s = fonts->currentFont();
+  s.setPointSize(14);
+  sample->setFont(s);
+  if (exec() != QDialog::Accepted || fonts->currentText().isEmpty()) return false;
+  chosen = fonts->currentText();
+  return true;
+}
 
 TFileHistoryEditForm::TFileHistoryEditForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FileHistoryEditForm"));

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QFontComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -61,6 +62,19 @@ class TAbortPrintForm : public QDialog {
 
  protected:
   void reject() override;  // Escape does not close it
+};
+
+// The font-name aid's chooser: the installed scalable faces that have
+// Japanese glyphs (a face without them would set every kana and kanji in
+// a stand-in), with a sample line.
+class TFontNameForm : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TFontNameForm(QWidget* parent = nullptr);
+  // Runs the dialog starting at `family`; true on OK, with the chosen face.
+  bool choose(const QString& family, QString& chosen);
+  QFontComboBox* fonts;
+  QLabel* sample;
 };
 
 // TFileHistoryEditForm: the history as free text, one path a line.

@@ -1,10 +1,12 @@
 // veldris: the desktop program. `veldris [FILE.vdr]`
 #include <QApplication>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStringList>
 #include <exception>
 
 #include "shell/MainWindow.h"
+#include "shell/Translations.h"
 
 namespace {
 
@@ -31,6 +33,8 @@ int main(int argc, char** argv) {
   Application app(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("VDRSYSTEM"));
   QApplication::setApplicationName(QStringLiteral("VELDRIS2"));
+  // Qt's standard dialogs speak Japanese too when the desktop does.
+  vel::InstallQtTranslations(QLocale());
 
   // The main window creates the program's other windows in its order; the
   // document is opened once they all exist.

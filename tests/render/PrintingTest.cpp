@@ -184,6 +184,27 @@ TEST(PrintSheetsTest, TheJobIsRunningWhilePagesAreDrawn) {
   EXPECT_FALSE(vel::PrintJobRunning(doc.engine));
 }
 
+// The viewer's zoom changed between printed pages (the abort callback lets
+// its menu through) must not reach the printer's drawing scale.
+TEST(PrintSheetsTest, AViewChangeDuringTheJobLeavesThePrintedPagesAlone) {
+  Document plain(3);
+  vel::RecordingPrintDevice reference;
+  ASSERT_EQ(vel::PrintSheets(plain.engine, reference, {1, 3, 1, false}), vel::PrintResult::Done);
+
+  Document doc(3);
+  vel::RecordingPrintDevice printer;
+  vel::PrintHooks hooks;
+  hooks.pageStarting = [&](int sheet) {
+    if (sheet == 2) doc.engine.setView(96, 0.4);
+  };
+  ASSERT_EQ(vel::PrintSheets(doc.engine, printer, {1, 3, 1, false}, hooks), vel::PrintResult::Done);
+  EXPECT_EQ(printer.pages, reference.pages);
+  // The zoom was kept for the screen: it applies once the job is over.
+  EXPECT_DOUBLE_EQ(doc.engine.zoom(), 0.4);
+  doc.engine.setView(96, 0.4);
+  EXPECT_DOUBLE_EQ(doc.engine.state()->draw.zoom, 0.4);
+}
+
 // The PDF writer: one PDF page per sheet, the paper's size, the title, the
 // fonts embedded.
 TEST(PdfPrintDeviceTest, WritesAPageOfThePaperSizePerSheet) {

@@ -93,7 +93,7 @@ TEST(History, OpeningFilesFillsTheMenuNewestFirst) {
   EXPECT_EQ(w.documentPath(), paths[5]);
 
   sh.close();
-  EXPECT_EQ(sh.iniValue("FileHistory"), (QStringList{paths[5], upper, paths[3], paths[4], paths[2]}).join(';'));
+  EXPECT_EQ(sh.iniHistory(), (QStringList{paths[5], upper, paths[3], paths[4], paths[2]}));
 }
 
 TEST(History, RefusedFilesLeaveTheHistoryAlone) {
@@ -166,4 +166,32 @@ TEST(History, TorivanDataPath) {
   qunsetenv("TMPDIR");
   EXPECT_EQ(TorivanDataPath(), "/tmp/torivtemp/Torivan_Data.vdr");
   if (!old.isNull()) qputenv("TMPDIR", old);
+}
+
+// A ";" (or a "," or a quote) is legal in a file name: every path comes back
+// whole after a restart. The older one-value form is read once and replaced.
+TEST(History, AnyPathSurvivesARestart) {
+  Shell sh;
+  const QStringList odd = {sh.writeDoc("a;b.vdr", 1), sh.writeDoc("c, \"d\".vdr", 1), sh.writeDoc("e\\;f.vdr", 1)};
+  {
+    TSDIAppForm& w = sh.open(false);
+    for (const QString& p : odd) ASSERT_TRUE(w.OpenFile(p));
+    sh.close();
+  }
+  const QStringList newestFirst = {odd[2], odd[1], odd[0]};
+  EXPECT_EQ(sh.iniHistory(), newestFirst);
+  TSDIAppForm& w = sh.open(false);
+  EXPECT_EQ(w.settings().fileHistory, newestFirst);
+  w.historyActions()[2]->trigger();
+  EXPECT_EQ(w.documentPath(), odd[0]);
+  EXPECT_TRUE(sh.messages.isEmpty());
+  sh.close();
+
+  Shell old;
+  old.writeIni("FileHistory", "/x/one.vdr; /y/two.vdr");
+  TSDIAppForm& o = old.open(false);
+  EXPECT_EQ(o.settings().fileHistory, (QStringList{"/x/one.vdr", "/y/two.vdr"}));
+  old.close();
+  EXPECT_FALSE(old.iniHas("FileHistory"));
+  EXPECT_EQ(old.iniHistory(), (QStringList{"/x/one.vdr", "/y/two.vdr"}));
 }

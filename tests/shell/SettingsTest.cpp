@@ -16,6 +16,7 @@
 #include "shell/KankyoForm.h"
 #include "shell/MainWindow.h"
 #include "shell/SmallForms.h"
+#include "shell/WindowPlacement.h"
 
 using namespace vel;
 using veltest::Shell;
@@ -58,7 +59,7 @@ TEST(Settings, FirstCloseWritesEveryValue) {
   sh.close();
   const QStringList keys = {
       "LastDir", "LastFileName", "HomeDir", "InputFileDir", "ImageFileDir", "XHead", "XTail", "MaxFileHistories",
-      "FileHistory", "DoRefresh", "RefreshInterval", "SmallCharPrintError", "EditorName", "HowToOpenEditor",
+      "FileHistory/size", "DoRefresh", "RefreshInterval", "SmallCharPrintError", "EditorName", "HowToOpenEditor",
       "AutoOpen", "AutoRetypeset", "ToolBarColor", "YohakuColor",
       "MainForm/Top", "MainForm/Left", "MainForm/Height", "MainForm/Width", "MainForm/ToolBarDisp",
       "MainForm/YohakuDisp", "InfomationForm/Top", "InfomationForm/Left", "InfomationForm/Height",
@@ -222,20 +223,44 @@ TEST(Settings, XHeadFromTheStoreLosesItsFirstQuote) {
 TEST(Settings, WindowIsPulledBackOntoASmallerScreen) {
   struct Case {
     WindowGeometry in;
-    QSize screen;
+    QRect available;
+    QMargins frame;  // left, top, right, bottom
     WindowGeometry out;
   };
+  const QMargins none;
+  const QMargins titled(1, 24, 1, 4);
   const Case cases[] = {
-      {{12, 107, 738, 715, true}, {1920, 1080}, {12, 107, 738, 715, true}},
-      {{12, 107, 738, 715, true}, {800, 600}, {10, 50, 580, 700, true}},
-      {{400, 1500, 500, 600, true}, {1920, 1080}, {400, 50, 500, 1820, true}},
-      {{700, 10, 500, 600, true}, {1920, 1080}, {10, 10, 1060, 600, true}},
+      {{12, 107, 738, 715, true}, {0, 0, 1920, 1080}, none, {12, 107, 738, 715, true}},
+      {{12, 107, 738, 715, true}, {0, 0, 800, 600}, none, {10, 50, 580, 700, true}},
+      {{400, 1500, 500, 600, true}, {0, 0, 1920, 1080}, none, {400, 50, 500, 1820, true}},
+      {{700, 10, 500, 600, true}, {0, 0, 1920, 1080}, none, {10, 10, 1060, 600, true}},
+      // The frame counts: 12 + 24 + 738 + 4 reaches below 768, and the
+      // pulled-back height leaves room for the frame.
+      {{12, 107, 738, 715, true}, {0, 0, 1024, 768}, titled, {10, 107, 720, 715, true}},
+      {{12, 107, 720, 715, true}, {0, 0, 1024, 768}, titled, {12, 107, 720, 715, true}},
+      // A panel at the top: the area starts lower.
+      {{0, 0, 500, 600, true}, {0, 30, 1024, 738}, titled, {40, 0, 690, 600, true}},
+      {{12, 310, 500, 715, true}, {0, 0, 1024, 768}, titled, {12, 50, 500, 922, true}},
   };
   for (const Case& c : cases) {
-    WindowGeometry g = PullBackOntoScreen(c.in, c.screen);
+    WindowGeometry g = PullBackOntoScreen(c.in, c.available, c.frame);
     EXPECT_EQ((std::array<int, 4>{g.top, g.left, g.height, g.width}),
               (std::array<int, 4>{c.out.top, c.out.left, c.out.height, c.out.width}));
   }
+}
+
+TEST(Settings, GuideSitsInTheCornerWithItsFrame) {
+  const QRect screen(0, 0, 1024, 768);
+  EXPECT_EQ(BottomRightCorner({470, 380}, screen, QMargins()), QPoint(554, 388));
+  EXPECT_EQ(BottomRightCorner({470, 380}, screen, QMargins(1, 24, 1, 4)), QPoint(552, 360));
+  // Larger than the screen: the title bar stays on it.
+  EXPECT_EQ(BottomRightCorner({1100, 900}, screen, QMargins(1, 24, 1, 4)), QPoint(0, 0));
+  // Shown (offscreen: no frame), the whole window lies in the available area.
+  Shell sh;
+  TSDIAppForm& w = sh.open(false);
+  w.firstMessageForm()->showAtCorner();
+  EXPECT_TRUE(AvailableAreaOf(w.firstMessageForm()).contains(w.firstMessageForm()->frameGeometry()))
+      << QTest::toString(AvailableAreaOf(w.firstMessageForm())) << " " << QTest::toString(w.firstMessageForm()->frameGeometry());
 }
 
 TEST(Settings, WindowGeometryRoundTrips) {

@@ -74,6 +74,18 @@ bool Shell::iniHas(const QString& key) const {
   return s.contains(key);
 }
 
+QStringList Shell::iniHistory() const {
+  QSettings s(ini, QSettings::IniFormat);
+  QStringList out;
+  const int n = s.beginReadArray("FileHistory");
+  for (int i = 0; i < n; ++i) {
+    s.setArrayIndex(i);
+    out << s.value("Path").toString();
+  }
+  s.endArray();
+  return out;
+}
+
 void Shell::writeIni(const QString& key, const QVariant& value) {
   QSettings s(ini, QSettings::IniFormat);
   s.setValue(key, value);

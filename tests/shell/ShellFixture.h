@@ -40,6 +40,8 @@ struct Shell {
   // The settings file's value of a key ("" when absent).
   QString iniValue(const QString& key) const;
   bool iniHas(const QString& key) const;
+  // The file history as stored, one path a key.
+  QStringList iniHistory() const;
   void writeIni(const QString& key, const QVariant& value);
 };
 

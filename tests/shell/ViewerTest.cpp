@@ -12,6 +12,8 @@
 #include "ShellFixture.h"
 #include "base/Cp932.h"
 #include "shell/InformationForm.h"
+#include <QGuiApplication>
+#include <QWindow>
 #include "shell/MainWindow.h"
 #include "shell/PageForm.h"
 #include "shell/PageView.h"
@@ -283,4 +285,118 @@ TEST(Viewer, InformationWindow) {
   info->show();
   info->close();  // only the program hides it
   EXPECT_TRUE(info->isVisible());
+}
+
+namespace {
+// A key as the keyboard sends it: to whichever window has the focus.
+void pressKey(Qt::Key key) {
+  ASSERT_TRUE(veltest::waitUntil([] { return QGuiApplication::focusWindow() != nullptr; }, 1000));
+  QTest::keyClick(QGuiApplication::focusWindow(), key);
+}
+}  // namespace
+
+// The INFORMATION window shows at the start of every run but takes the
+// keys only after an error; after a good run they are the main window's.
+TEST(Viewer, PageKeysReachTheMainWindowAfterEveryRun) {
+  Shell sh;
+  TSDIAppForm& w = sh.open();
+  QString doc = sh.writeDoc("ten.vdr", 10);
+  ASSERT_TRUE(w.OpenFile(doc));
+  pressKey(Qt::Key_PageDown);
+  EXPECT_EQ(w.currentPage(), 2);
+  pressKey(Qt::Key_F5);
+  pressKey(Qt::Key_PageDown);
+  EXPECT_EQ(w.currentPage(), 3);
+
+  veltest::writeSjis(doc.toStdString(), "\\documentstyle{10.5, a4t}\n\\begindocument\n\\nosuchcommand\n");
+  pressKey(Qt::Key_F5);
+  EXPECT_TRUE(w.informationForm()->isVisible());
+  EXPECT_TRUE(veltest::waitUntil([&] { return w.informationForm()->isActiveWindow(); }, 1000));
+
+  sh.writeDoc("ten.vdr", 10);
+  pressKey(Qt::Key_F5);
+  EXPECT_FALSE(w.informationForm()->isVisible());
+  pressKey(Qt::Key_PageDown);
+  EXPECT_EQ(w.currentPage(), 4);
+  pressKey(Qt::Key_End);
+  EXPECT_EQ(w.view()->scrollPosition(),
+            QPoint(w.view()->horizontalScrollBar()->maximum(), w.view()->verticalScrollBar()->maximum()));
+}
+
+// Another file whose first run fails shows nothing of the previous one:
+// empty paper, "0/0", nothing to page or print. F5 on the same file keeps
+// its last good pages (AFailedRunKeepsTheLastGoodPages).
+TEST(Viewer, AnotherFileThatFailsShowsNoPagesOfThePreviousOne) {
+  Shell sh;
+  TSDIAppForm& w = sh.open();
+  ASSERT_TRUE(w.OpenFile(sh.writeDoc("good.vdr", 10)));
+  QTest::keyClick(w.view(), Qt::Key_F12);
+  ASSERT_GT(veltest::inkPixels(w.view()->image()), 50);
+  const QString bad = sh.path("bad.vdr");
+  veltest::writeSjis(bad.toStdString(), "\\documentstyle{10.5, a4t}\n\\begindocument\n\\nosuchcommand\n");
+  ASSERT_TRUE(w.OpenFile(bad));
+  EXPECT_TRUE(w.informationForm()->isVisible());
+  EXPECT_EQ(w.pageCount(), 0);
+  EXPECT_EQ(w.currentPage(), 0);
+  EXPECT_EQ(w.pageNumLabel()->text(), "0/0");
+  EXPECT_EQ(w.windowTitle(), "VELDRIS2(" + bad + ")");
+  EXPECT_EQ(veltest::inkPixels(w.view()->image()), 0);
+  QTest::keyClick(w.view(), Qt::Key_F9);
+  w.RefreshItemClick();
+  EXPECT_EQ(veltest::inkPixels(w.view()->image()), 0);
+  w.PrintItemClick();
+  EXPECT_EQ(sh.messages, QStringList{QStringLiteral("印刷するデータがありません。")});
+
+  // Mended, F5 shows it.
+  sh.writeDoc("bad.vdr", 2);
+  QTest::keyClick(w.view(), Qt::Key_F5);
+  EXPECT_EQ(w.pageCount(), 2);
+  EXPECT_EQ(w.pageNumLabel()->text(), "1/2");
+}
+
+// Characters of a UTF-8 source without a Shift-JIS form are set as 〓 and
+// counted in the INFORMATION window, which does not take the keys for it.
+TEST(Viewer, Utf8SourceCountsTheCharactersSetAsGeta) {
+  Shell sh;
+  TSDIAppForm& w = sh.open();
+  const QString doc = sh.path("utf8.vdr");
+  veltest::writeFile(doc.toStdString(),
+                     "\\documentstyle{10.5, a4t}\n\\begindocument\nあ\xF0\x9F\x98\x80い\xF0\x9D\x84\x9E\xC3\xA9\n");
+  ASSERT_TRUE(w.OpenFile(doc));
+  EXPECT_EQ(w.pageCount(), 1);
+  EXPECT_TRUE(w.informationForm()->isVisible());
+  const QString log = w.informationForm()->text();
+  EXPECT_TRUE(log.contains(QStringLiteral(" 3 文字")) && log.contains(QStringLiteral("〓"))) << log.toStdString();
+  pressKey(Qt::Key_End);
+  EXPECT_GT(w.view()->scrollPosition().y(), 0);
+
+  // A Shift-JIS source gets no note.
+  ASSERT_TRUE(w.OpenFile(sh.writeDoc("sjis.vdr", 1)));
+  EXPECT_FALSE(w.informationForm()->isVisible());
+  EXPECT_FALSE(w.informationForm()->text().contains(QStringLiteral("〓")));
+}
+
+// The quoted source line after an error is processed text: the group
+// markers and the literal-brace codes are shown as the user wrote them.
+TEST(Viewer, QuotedSourceLinesShowTheBracesAsWritten) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"A \\group\x01x\\nosuch\\group\x02 b", "A \\group{x\\nosuch} b"},
+      {"\\lengroup\x01" "1\\lengroup\x02\\valgroup\x01v\\valgroup\x02", "\\lengroup{1}\\valgroup{v}"},
+      {"\x01y\x02", "\\{y\\}"},
+      {"\\groupx\x01", "\\groupx\\{"},  // another command: a literal brace after it
+      {"\x0B\x7F", "\\x0B\\x7F"},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(MessageLineText(in), QString::fromUtf8(out)) << out;
+  // A double-byte character whose trail byte is a backslash stays whole.
+  EXPECT_EQ(MessageLineText(veltest::sj("表\\group") + "\x01"), QStringLiteral("表\\group{"));
+
+  Shell sh;
+  TSDIAppForm& w = sh.open();
+  const QString doc = sh.path("group.vdr");
+  veltest::writeSjis(doc.toStdString(), "\\documentstyle{10.5, a4t}\n\\begindocument\nA \\group{x\\nosuch} \\{b\\}\n");
+  ASSERT_TRUE(w.OpenFile(doc));
+  const QString log = w.informationForm()->text();
+  EXPECT_TRUE(log.endsWith(QStringLiteral("A \\group{x\\nosuch} \\{b\\}"))) << log.toStdString();
+  EXPECT_FALSE(log.contains(QChar(1)));
+  EXPECT_FALSE(log.contains(QChar(2)));
 }

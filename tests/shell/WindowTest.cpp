@@ -312,14 +312,34 @@ TEST(Window, EditorBrowserAndMailItems) {
   ASSERT_EQ(urls.size(), 1);
   EXPECT_EQ(urls.last(), QUrl::fromLocalFile(doc));
 
+  // Without a configured target the items say so; the introductory course
+  // is the help's topic 1.
+  w.projectUrl.clear();
+  w.issuesUrl.clear();
   const int before = static_cast<int>(sh.messages.size());
   w.MailToZendarSystemItemClick();
-  EXPECT_EQ(sh.messages.last(), QStringLiteral("メールソフトがインストールされていません。"));
+  EXPECT_EQ(sh.messages.last(), QStringLiteral("ご意見・ご要望の送り先は設定されていません。"));
+  w.AboutVersionUpItemClick();
+  EXPECT_EQ(sh.messages.last(), QStringLiteral("バージョンアップの案内ページは設定されていません。"));
   w.VELDRISNyumonItemClick();
+  EXPECT_EQ(sh.messages.size(), before + 2);
+  EXPECT_TRUE(w.helpWindow()->browser()->source().toString().endsWith("about.html"));
+  EXPECT_EQ(urls.size(), 1);  // only the editor's
+
+  // With targets: what nothing takes is reported, as a browser or a mail
+  // program missing.
+  w.projectUrl = "https://example.org/veldris";
+  w.issuesUrl = "mailto:veldris@example.org";
+  w.AboutVersionUpItemClick();
   EXPECT_EQ(sh.messages.last(), QStringLiteral("インターネット・ブラウザがインストールされていません。"));
+  w.MailToZendarSystemItemClick();
+  EXPECT_EQ(sh.messages.last(), QStringLiteral("メールソフトがインストールされていません。"));
   canOpen = true;
   w.AboutVersionUpItemClick();
-  EXPECT_EQ(sh.messages.size(), before + 2);
+  w.MailToZendarSystemItemClick();
+  EXPECT_EQ(sh.messages.size(), before + 4);
+  EXPECT_EQ(urls.mid(1), (QList<QUrl>{QUrl("https://example.org/veldris"), QUrl("mailto:veldris@example.org"),
+                                      QUrl("https://example.org/veldris"), QUrl("mailto:veldris@example.org")}));
 }
 
 TEST(Window, StartUpOpening) {
