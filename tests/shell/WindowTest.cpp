@@ -3,6 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
+#include <QRadioButton>
+#include <QDialogButtonBox>
+#include <QFontComboBox>
+#include <QFontDatabase>
+#include <QTranslator>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -19,7 +25,10 @@
 #include "shell/InformationForm.h"
 #include "shell/MainWindow.h"
 #include "shell/PageView.h"
+#include "shell/KankyoForm.h"
+#include "shell/PageForm.h"
 #include "shell/SmallForms.h"
+#include "shell/Translations.h"
 
 using namespace vel;
 using veltest::Shell;
@@ -155,8 +164,9 @@ TEST(Window, PrintingARangeThroughTheDialog) {
   EXPECT_TRUE(w.printTimer()->isActive());
   EXPECT_EQ(w.printTimer()->interval(), 500);
 
-  // While the job runs, refresh, F5 and opening are ignored; the cancel
-  // request is read between pages.
+  // While the job runs, refresh, F5 and opening are ignored, and nothing
+  // changes the drawing state (zoom items, the zoom dialog, the settings);
+  // the cancel request is read between pages.
   const int runs = w.typesetRuns();
   bool sawJob = false;
   QTimer during;
@@ -164,10 +174,20 @@ TEST(Window, PrintingARangeThroughTheDialog) {
   QObject::connect(&during, &QTimer::timeout, [&] {
     if (!w.printing() || sawJob) return;
     sawJob = true;
+    const double printScale = w.engine().state()->draw.scale;
     w.RePaintButtonClick();
     w.RefreshItemClick();
     EXPECT_FALSE(w.OpenFile(sh.writeDoc("other.vdr", 1)));
     QTest::keyClick(w.view(), Qt::Key_F12);
+    for (const char* item : {"bai40Item", "bai200Item", "anybaiItem", "KankyoItem", "RePaintItem", "OpenItem"})
+      EXPECT_FALSE(w.action(item)->isEnabled()) << item;
+    w.action("bai40Item")->trigger();
+    w.SetZoom(0.4);
+    w.anybaiItemClick();
+    w.KankyoItemClick();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_DOUBLE_EQ(w.zoom(), 1.0);
+    EXPECT_DOUBLE_EQ(w.engine().state()->draw.scale, printScale);
   });
   during.start();
   EXPECT_TRUE(veltest::waitUntil([&] { return !w.printTimer()->isActive() && !w.printing(); }, 10000));
@@ -177,9 +197,13 @@ TEST(Window, PrintingARangeThroughTheDialog) {
   EXPECT_EQ(w.documentPath(), sh.path("Ten.vdr"));
   EXPECT_FALSE(progress->isVisible());
   EXPECT_EQ(pdfPages(pdf), 3);
-  // The view is as it was.
+  // The view is as it was, and the items work again.
   EXPECT_EQ(w.currentPage(), 2);
   EXPECT_DOUBLE_EQ(w.zoom(), 1.0);
+  EXPECT_TRUE(w.action("bai40Item")->isEnabled());
+  EXPECT_TRUE(w.action("KankyoItem")->isEnabled());
+  w.action("bai40Item")->trigger();
+  EXPECT_DOUBLE_EQ(w.zoom(), 0.4);
 }
 
 TEST(Window, CancellingAPrintJob) {
@@ -375,4 +399,85 @@ TEST(Window, AboutBox) {
   bool sawProduct = false;
   for (QLabel* l : a->findChildren<QLabel*>()) sawProduct |= l->text() == QStringLiteral("ＶＥＬＤＲＩＳ２");
   EXPECT_TRUE(sawProduct);
+}
+
+// The settings dialog is modal to the main window only: its help page can
+// be read and used while it is open.
+TEST(Window, SettingsHelpIsUsableWhileTheDialogIsOpen) {
+  Shell sh;
+  TSDIAppForm& w = sh.open();
+  bool helpUsable = false;
+  veltest::whileModal([&] { w.KankyoItemClick(); },
+                      [&] {
+                        TKankyoForm* k = w.kankyoForm();
+                        EXPECT_EQ(k->windowModality(), Qt::WindowModal);
+                        k->findChild<QPushButton*>("HelpBitBtn")->click();
+                        HelpWindow* help = w.helpWindow();
+                        ASSERT_TRUE(help->isVisible());
+                        EXPECT_TRUE(help->browser()->source().toString().endsWith("settings.html"));
+                        // A real click on its 目次 button reaches it.
+                        for (QPushButton* b : help->findChildren<QPushButton*>())
+                          if (b->text() == QStringLiteral("目次")) QTest::mouseClick(b, Qt::LeftButton);
+                        helpUsable = help->browser()->source().toString().endsWith("index.html");
+                        k->reject();
+                      });
+  EXPECT_TRUE(helpUsable);
+}
+
+// The font-name aid offers only faces with Japanese glyphs.
+TEST(Window, FontNameAidOffersOnlyJapaneseFaces) {
+  Shell sh;
+  TSDIAppForm& w = sh.open(false);
+  TFontNameForm* f = w.fontNameForm();
+  QStringList offered;
+  for (int i = 0; i < f->fonts->count(); ++i) offered << f->fonts->itemText(i);
+  ASSERT_FALSE(offered.isEmpty());
+  for (const QString& family : offered)
+    EXPECT_TRUE(QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese)) << family.toStdString();
+  EXPECT_TRUE(offered.contains(QStringLiteral("IPAPMincho")));
+  EXPECT_FALSE(offered.contains(QStringLiteral("Liberation Serif")));
+  EXPECT_FALSE(offered.contains(QStringLiteral("cmr10")));
+
+  veltest::whileModal([&] { w.FontNameNyuryokuItemClick(); },
+                      [&] {
+                        EXPECT_EQ(f->fonts->currentText(), QStringLiteral("IPAPMincho"));
+                        f->fonts->setCurrentIndex(f->fonts->findText(QStringLiteral("IPAGothic")));
+                        f->accept();
+                      });
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("IPAGothic"));
+  EXPECT_EQ(sh.messages, QStringList{QStringLiteral("選択されたフォント名 \"IPAGothic\" をクリップボードにコピーしました。\n\n"
+                                                    "クリップボードから貼りつけてご使用下さい。")});
+}
+
+// Linux wording in the settings dialog, the same button texts in every
+// small dialog, and Qt's own dialogs in Japanese under a Japanese locale.
+TEST(Window, WordingAndLanguageOnLinux) {
+  for (const QString& text : {DirectoryHint(), AssociationCaption()}) {
+    EXPECT_FALSE(text.contains(QStringLiteral("Windows"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("ドライブ"))) << text.toStdString();
+  }
+  TKankyoForm k;
+  EXPECT_EQ(k.associationRadio->text(), AssociationCaption());
+
+  Shell sh;
+  TSDIAppForm& w = sh.open(false);
+  const auto buttonTexts = [](QWidget* dialog) {
+    QStringList texts;
+    for (QAbstractButton* b : dialog->findChild<QDialogButtonBox*>()->buttons()) texts << b->text();
+    texts.sort();
+    return texts;
+  };
+  const QStringList okCancel = {QStringLiteral("OK"), QStringLiteral("キャンセル")};
+  EXPECT_EQ(buttonTexts(w.pageForm()), okCancel);
+  EXPECT_EQ(buttonTexts(w.historyEditForm()), okCancel);
+  EXPECT_EQ(buttonTexts(w.fontNameForm()), okCancel);
+
+  EXPECT_EQ(InstallQtTranslations(QLocale(QLocale::English, QLocale::UnitedStates)), nullptr);
+  QTranslator* ja = InstallQtTranslations(QLocale(QLocale::Japanese, QLocale::Japan));
+  ASSERT_NE(ja, nullptr) << "Qt's Japanese translations (qt6-translations-l10n) are missing";
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("キャンセル"));
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("開く"));
+  QCoreApplication::removeTranslator(ja);
+  delete ja;
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
 }
