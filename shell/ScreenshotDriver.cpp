@@ -9,13 +9,18 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 
+#include "shell/HelpWindow.h"
 #include "shell/InformationForm.h"
 #include "shell/KankyoForm.h"
 #include "shell/MainWindow.h"
+#include "shell/SmallForms.h"
+#include "shell/WindowPlacement.h"
 
 namespace {
 
@@ -77,24 +82,41 @@ int main(int argc, char** argv) {
     w.menuBar()->setActiveAction(nullptr);
   }
 
-  // A document that stops on an error: the INFORMATION window comes up and
-  // the viewer keeps the last good pages.
+  // A document that stops on an error when typeset again (F5): the
+  // INFORMATION window comes up and the viewer keeps the last good pages.
   const QString bad = home.filePath("error.vdr");
-  QFile f(bad);
-  if (f.open(QIODevice::WriteOnly)) {
-    f.write("\\documentstyle{10.5, a4t}\n\\begindocument\nText before the error.\\p\n\\undefinedcommand{x}\n");
-    f.close();
-  }
+  auto writeDoc = [&bad](const QByteArray& body) {
+    QFile f(bad);
+    if (f.open(QIODevice::WriteOnly)) f.write("\\documentstyle{10.5, a4t}\n\\begindocument\n" + body);
+  };
+  writeDoc("Text before the error.\\p\nThe next line will hold a command that does not exist.\n");
   w.OpenFile(bad);
+  writeDoc("Text before the error.\\p\n\\undefinedcommand{x}\n");
+  w.RePaintButtonClick();
   w.informationForm()->move(380, 380);
   waitForShot(w, "03-error");
 
-  // The environment dialog, filled from the settings.
+  // The environment dialog, filled from the settings, and then with its
+  // help page open beside it (the dialog does not block the help).
   w.informationForm()->hide();
-  w.kankyoForm()->fill(w.settings());
-  w.kankyoForm()->move(40, 20);
-  w.kankyoForm()->show();
+  vel::TKankyoForm* k = w.kankyoForm();
+  k->fill(w.settings());
+  k->move(10, 10);
+  k->show();
   waitForShot(w, "04-settings");
-  w.kankyoForm()->hide();
+  k->findChild<QPushButton*>(QStringLiteral("HelpBitBtn"))->click();
+  vel::HelpWindow* help = w.helpWindow();
+  const QRect area = vel::AvailableAreaOf(k);
+  const int helpLeft = std::min(k->frameGeometry().right() + 1, area.right() - 420);
+  help->resize(area.right() - helpLeft - 20, area.height() - 100);
+  help->move(helpLeft, 40);
+  waitForShot(w, "05-settings-help");
+  help->hide();
+  k->hide();
+
+  // The first-run guide in the corner of the screen, beside the main window.
+  w.firstMessageForm()->showAtCorner();
+  waitForShot(w, "06-guide");
+  w.firstMessageForm()->hide();
   return 0;
 }
