@@ -52,6 +52,7 @@ struct Failure {
   LayoutCode code = LayoutCode::InvalidArgument;
   std::string name;
   int line = -1;
+  bool written = false;  // its "** name のエラー" line is written already
 };
 
 // A value or a failure.

@@ -50,6 +50,7 @@ class BoxWalk {
 
   int run();
   const std::string& text() const { return s_; }
+  const Failure& failure() const { return failure_; }
   long long advance() const { return adv_; }
   int ascent() const { return met_ ? asc_ : 0; }
   int descent() const { return met_ ? desc_ : 0; }
@@ -63,6 +64,7 @@ class BoxWalk {
   int conditional(size_t start, size_t afterName);
   int miniPageRef();
   int fail(int code, const std::string& name);
+  Failure failure_;
 
   void extend(int h, int d) {
     if (!met_) {
@@ -94,15 +96,19 @@ class BoxWalk {
 
 int BoxWalk::fail(int code, const std::string& name) {
   WriteCommandError(st_, name);
+  failure_ = Failure{AsLayoutCode(code), name, -1, true};
   return code;
 }
 
 // Glyph by glyph at the pen, each cell's top at the baseline less the
 // current font's ascent (as words of running text are drawn); in vertical
-// mode turned by 270 degrees down a column whose right edge is the box's.
+// mode turned by 270 degrees down a column whose right edge is the box's,
+// in the "@" form of a Japanese face (its vertical forms stand upright).
 void BoxWalk::drawGlyphs(const Font& f, std::string_view t) {
   if (!draw_ || !st_.canvas) return;
-  Font df = f;
+  Font df = f.name == st_.chr.font.name ? CanvasFont(st_) : f;  // the "@" face vertical writing selected
+  const bool japanese = std::any_of(df.name.begin(), df.name.end(), [](char c) { return isLead(c); });
+  if (vertical_ && japanese && df.name[0] != '@') df.name.insert(df.name.begin(), '@');
   df.height = clampInt(std::llround(st_.font.deviceHeight));  // glyphs at the device height of the current size
   if (vertical_) df.escapement = 2700;
   long long at = adv_;
@@ -318,7 +324,14 @@ int BoxWalk::command() {
   ctx.x = penX();
   ctx.y = penY();
   Result<CommandOutcome> r = SetCommand(st_, num, arg, brace, ctx);
-  if (!r) return fail(ToInt(r.code()), r.failure().name.empty() ? name : r.failure().name);
+  if (!r) {
+    // A failure reported inside (by its own name) goes up as it is.
+    if (r.failure().written) {
+      failure_ = r.failure();
+      return ToInt(r.code());
+    }
+    return fail(ToInt(r.code()), r.failure().name.empty() ? name : r.failure().name);
+  }
   if (r->replacement) {
     // A string function: its text takes the command's place and is read next.
     s_.replace(start, next - start, *r->replacement);
@@ -396,7 +409,7 @@ Result<Extent> walkBox(State& st, const std::string& text, int level, bool verti
     st.boxList.resize(std::min(st.boxList.size(), boxes));
     st.miniPageList.resize(std::min(st.miniPageList.size(), miniPages));
     restoreFont();
-    if (r < 0) return AsLayoutCode(r);
+    if (r < 0) return probe.failure();
     vAdvance = clampInt(probe.advance());
     vAcross = probe.ascent() + probe.descent();
   }
@@ -406,7 +419,11 @@ Result<Extent> walkBox(State& st, const std::string& text, int level, bool verti
   int r = walk.run();
   restoreFont();
   if (rewritten) *rewritten = walk.text();
-  if (r < 0) return AsLayoutCode(r);
+  if (r < 0) {
+    Failure f = walk.failure();
+    f.code = AsLayoutCode(r);
+    return f;
+  }
   if (vertical) {
     const int adv = clampInt(walk.advance());
     return Extent{walk.ascent() + walk.descent(), adv / 2, adv / 2};

@@ -19,6 +19,14 @@ using namespace boxtext;
 
 const Result<CommandOutcome> kInvalid = LayoutCode::InvalidArgument;
 
+// A box whose content fails: a command that is undefined (or not allowed
+// in a box) is reported as such, by its own name; anything else fails the
+// box command.
+Result<CommandOutcome> boxFailure(const Result<Extent>& e) {
+  if (e.code() == LayoutCode::Undefined) return e.failure();
+  return kInvalid;
+}
+
 CommandOutcome word(int kind, int sub, const Extent& e = {}, int value = 0) {
   CommandOutcome o;
   o.word.kind = kind;
@@ -33,7 +41,7 @@ CommandOutcome word(int kind, int sub, const Extent& e = {}, int value = 0) {
 // A word whose text is the argument as the box walk left it, which a box
 // around it puts back into its own text.
 Result<CommandOutcome> rewrittenWord(int kind, int sub, const Result<Extent>& e, std::string rewritten) {
-  if (!e) return kInvalid;
+  if (!e) return boxFailure(e);
   CommandOutcome o = word(kind, sub, *e);
   o.text = rewritten;
   o.rewrittenArg = std::move(rewritten);
@@ -65,7 +73,7 @@ Result<CommandOutcome> storedBox(State& st, int index, const CommandContext& ctx
   std::string rewritten;
   const Result<Extent> r = box(st, text, ctx, ctx.y, rewritten);
   if (!placeFootnotes) --st.box.footnotesOff;
-  if (!r) return kInvalid;
+  if (!r) return boxFailure(r);
   StoredBox& b = st.boxList[static_cast<size_t>(index)];
   if (!ctx.draw) b.footnotesRemoved = false;
   CommandOutcome o = word(cmd::Box, 0, Extent{b.width, b.height, b.depth}, index);
@@ -85,7 +93,7 @@ Result<CommandOutcome> raiseBox(State& st, const std::string& arg, const Command
   const Result<Extent> r =
       box(st, arg.substr(g.end), ctx, static_cast<int>(std::clamp<long long>(static_cast<long long>(ctx.y) - raise, -2e9, 2e9)),
           content);
-  if (!r) return kInvalid;
+  if (!r) return boxFailure(r);
   const long long h = static_cast<long long>(r->height) + raise;
   const long long d = static_cast<long long>(r->depth) - raise;
   // The word is drawn raised by its sub-type.
@@ -109,7 +117,7 @@ Result<CommandOutcome> makeBox(State& st, int letter, const std::string& arg, co
   const Result<Extent> r = box(st, arg, measure, 0, rewritten);
   --st.box.footnotesOff;
   st.val.counters = counters;
-  if (!r) return kInvalid;
+  if (!r) return boxFailure(r);
   StoredBox b{r->width, r->height, r->depth, rewritten, st.box.footnotesLeftOut > leftOut};
   int index = -1;
   if (ctx.draw || st.draw.drawing) {
@@ -242,9 +250,9 @@ Result<CommandOutcome> SetBoxCommand(State& st, int num, const std::string& arg,
   Result<CommandOutcome> r = execute(st, num, sub, name, arg, ctx);
   st.cmd.subType = sub;
   st.scan.commandName = name;
-  // The command itself is reported (by its name) with the code; what
-  // failed inside it has written its own line.
-  if (!r) return r.code();
+  // The command itself is reported (by its name) with the code, unless
+  // what failed inside it is reported by its own.
+  if (!r && !r.failure().written) return r.code();
   return r;
 }
 

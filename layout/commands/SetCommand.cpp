@@ -5,6 +5,7 @@
 // drawing re-runs.
 #include <algorithm>
 
+#include "base/CharSearch.h"
 #include "base/Cp932.h"
 #include "frontend/Calc.h"
 #include "frontend/Values.h"
@@ -20,7 +21,7 @@ namespace vel {
 namespace {
 
 // A length or setting argument joined from two source lines holds "\/".
-bool hasJoin(const std::string& arg) { return arg.find("\\/") != std::string::npos; }
+bool hasJoin(const std::string& arg) { return FindText(arg, "\\/") != npos; }
 
 // A command's word: kind and size.
 void word(CommandOutcome& o, const State& st, int kind, int width = 0, int height = 0, int depth = 0) {
@@ -43,9 +44,20 @@ Result<Extent> measureBox(State& st, const std::string& text, int level) {
   return r;
 }
 
+// A measured text that fails: an undefined (or here not allowed) command
+// inside is reported by its own name; anything else fails this command.
+int measureFailure(const Result<Extent>& e, Failure& failure) {
+  if (e.code() != LayoutCode::Undefined) return -10;
+  failure = e.failure();
+  return ToInt(e.code());
+}
+
 // The outcome of a box-making command becomes this command's.
-int boxCommand(CommandOutcome& o, Result<CommandOutcome> r) {
-  if (!r) return ToInt(r.code());
+int boxCommand(CommandOutcome& o, Result<CommandOutcome> r, Failure& failure) {
+  if (!r) {
+    failure = r.failure();
+    return ToInt(r.code());
+  }
   o = std::move(r.value());
   return 0;
 }
@@ -91,7 +103,7 @@ bool SetItem(State& st, std::string_view arg) {
 namespace {
 
 int execute(State& st, int num, const std::string& arg, bool hasArg, CommandOutcome& o, const CommandContext& ctx,
-            std::string& failedName) {
+            Failure& failure) {
   if (num < 0) return userLength(st, arg, hasArg, o);
   const int sub = st.cmd.subType;
   // The rules every command shares, read from its row.
@@ -193,10 +205,12 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, CommandOutc
       fx::StepItemCounter(st, level);
       std::string label = hasArg ? arg : std::string("$\\bullet$");
       const Result<Extent> e = measureBox(st, label, ctx.styleLevel);
-      if (!e) return -10;
+      if (!e) return measureFailure(e, failure);
       st.cmd.subType = sub;
       o.text = label;
-      word(o, st, cmd::Item, *e);
+      // Half a character of space follows the label: the word holds it, so
+      // that the line counts it and drawing moves past it.
+      word(o, st, cmd::Item, Extent{e->width + static_cast<int>(st.font.charHeight / 2), e->height, e->depth});
       // Drawing sets the counter to what the layout gave it, whatever the
       // state it starts from (\beginitem resets are not drawn).
       o.word.value = level;
@@ -238,7 +252,7 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, CommandOutc
       return 0;
     case cmd::Header:
     case cmd::Footer: {
-      const int r = fx::HeaderFooter(st, num == cmd::Footer, sub, arg, failedName);
+      const int r = fx::HeaderFooter(st, num == cmd::Footer, sub, arg, failure.name);
       if (r < 0) return r;
       word(o, st, num);
       return 0;
@@ -304,7 +318,7 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, CommandOutc
     case cmd::CenterLine:
     case cmd::RightLine: {
       const Result<Extent> e = measureBox(st, arg, ctx.styleLevel);
-      if (!e) return -10;
+      if (!e) return measureFailure(e, failure);
       st.cmd.subType = sub;
       o.text = arg;
       word(o, st, num, *e);
@@ -317,7 +331,7 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, CommandOutc
         word(o, st, cmd::Inert);
         return 0;
       }
-      return boxCommand(o, SetBoxCommand(st, num, arg, ctx));
+      return boxCommand(o, SetBoxCommand(st, num, arg, ctx), failure);
     case cmd::Figure:
     case cmd::Underline:
     case cmd::FrameBox:
@@ -325,10 +339,10 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, CommandOutc
     case cmd::Box:
     case cmd::MiniPage:
     case cmd::Image:
-      return boxCommand(o, SetBoxCommand(st, num, arg, ctx));
+      return boxCommand(o, SetBoxCommand(st, num, arg, ctx), failure);
     case cmd::MakeBox: {
       // The word keeps the letter in its sub-type: drawing binds it again.
-      const int r = boxCommand(o, SetBoxCommand(st, num, arg, ctx));
+      const int r = boxCommand(o, SetBoxCommand(st, num, arg, ctx), failure);
       if (r == 0) o.word.subType = sub;
       return r;
     }
@@ -345,11 +359,14 @@ Result<CommandOutcome> SetCommand(State& st, int num, const std::string& arg, bo
   const std::string name = st.scan.commandName;
   const int sub = st.cmd.subType;
   CommandOutcome o;
-  std::string failedName;
-  const int r = execute(st, num, arg, hasArg, o, ctx, failedName);
+  Failure failure;
+  const int r = execute(st, num, arg, hasArg, o, ctx, failure);
   st.scan.commandName = name;
   st.cmd.subType = sub;
-  if (r < 0) return Failure{AsLayoutCode(r), failedName, -1};
+  if (r < 0) {
+    failure.code = AsLayoutCode(r);
+    return failure;
+  }
   return o;
 }
 

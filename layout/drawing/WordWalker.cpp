@@ -82,7 +82,6 @@ void Walker::word(const WordInfo& w, int index) {
       std::string t = src_.text(index);
       ReplayCommandWord(st_, w, t, draw_);
       box(t, baseline_, x_);
-      if (draw_) x_ += static_cast<int>(st_.font.charHeight / 2);
       break;
     }
     case cmd::UnderlineMark:
@@ -122,7 +121,7 @@ void Walker::text(const WordInfo& w, const std::string& t) {
   if (t.empty() || !st_.canvas) return;
   const bool roman = !isLead(t[0]) && UsesRomanFace(st_, static_cast<unsigned char>(t[0]));
   const Font layoutFont = roman ? RomanFont(st_) : st_.chr.font;
-  Font deviceFont = layoutFont;
+  Font deviceFont = roman ? layoutFont : CanvasFont(st_);  // a vertical face by its "@" name
   deviceFont.height = DeviceFontHeight(st_);
   const int top = baseline_ - w.height;
   const bool rotated = st_.font.textRotationDeg != 0;

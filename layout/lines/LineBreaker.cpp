@@ -25,6 +25,8 @@ namespace vel::lines {
 namespace {
 
 bool isBarrier(int k) { return TraitsOf(k).barrier; }
+// A command word that takes no room in the line (a font change, \noindent).
+bool takesNoRoom(const WordInfo& w) { return w.kind != cmd::Text && w.width == 0 && w.height == 0 && w.depth == 0; }
 bool isStartMarker(const WordInfo& w) { return w.kind == cmd::UnderlineMark && w.subType != cmd::UnderlineEnd; }
 
 uint16_t firstCode(const std::string& t) { return t.empty() ? 0 : charCodeAt(t, 0); }
@@ -97,7 +99,10 @@ int LineBreaker::afterAppend(int index) {
     return 0;
   }
   if (IsLineCommand(k)) return lineEndCommand(index);
-  if (index == lineStart_ && (IsRemovableSpacing(k) || (brokeByWidth_ && isSpaceWord(index)))) {
+  // Spacing at a line start vanishes; so does a space where the text
+  // broke by itself, or after a command that opened the line.
+  if ((IsRemovableSpacing(k) || (isSpaceWord(index) && (brokeByWidth_ || index > lineStart_))) &&
+      !lineHasWordsBefore(index)) {
     w.kind = cmd::Inert;
     w.width = w.height = w.depth = 0;
     texts_[static_cast<size_t>(index)].clear();
@@ -367,42 +372,44 @@ int LineBreaker::overflow(int index) {
       return 0;
     }
     int breakAt = w;  // first word of the next line
+    // Command words that take no room do not make a line non-empty.
+    int visible = lineStart_;
+    while (visible < w && takesNoRoom(words_[static_cast<size_t>(visible)])) ++visible;
 
     // Line-head rule: prohibited characters take the one before them along.
     bool pushOut = false;
     if (nw.kind == cmd::Text) pushOut = InCharSet(xHead, firstCode(texts_[static_cast<size_t>(w)]));
     else if (IsRemovableSpacing(nw.kind)) pushOut = nextVisibleInXHead(nw);
+    // After a right-aligned text, which fills the line, a line-head
+    // character hangs at the line's end rather than start the next one.
+    int before = w - 1;
+    while (before > lineStart_ && takesNoRoom(words_[static_cast<size_t>(before)])) --before;
+    if (pushOut && before >= lineStart_ && words_[static_cast<size_t>(before)].kind == cmd::RightLine) {
+      pushOut = false;
+      breakAt = w + 1;
+    }
     if (pushOut) {
-      int c = 1;
-      for (int i = w - 1; i >= lineStart_; --i) {
-        const WordInfo& x = words_[static_cast<size_t>(i)];
-        if (x.kind != cmd::Text) continue;
-        if (!InCharSet(xHead, firstCode(texts_[static_cast<size_t>(i)]))) break;
-        ++c;
-      }
-      // Walk back over c text words; a barrier ends the walk early (the
-      // words after it still go down); reaching the line start would empty
-      // the line, so then the break stays where it was.
-      int seen = 0, earliest = -1;
-      bool atStart = true;
-      for (int k = w - 1; k >= lineStart_; --k) {
+      // The character takes the unit before it along: a text word, or a
+      // box, formula or right-aligned text (a line never starts with a
+      // line-head character); a line-head character taken along needs its
+      // own predecessor too. Reaching the line's first visible word would
+      // empty the line, so then the break stays where it was.
+      int earliest = -1;
+      bool anchored = false;
+      for (int k = w - 1; k >= visible; --k) {
         const WordInfo& x = words_[static_cast<size_t>(k)];
-        if (isBarrier(x.kind)) {
-          atStart = false;
-          break;
-        }
-        if (x.kind != cmd::Text) continue;
+        if ((x.kind != cmd::Text && !isBarrier(x.kind)) || takesNoRoom(x)) continue;
         earliest = k;
-        if (++seen == c) {
-          atStart = false;
-          break;
-        }
+        if (x.kind == cmd::Text && InCharSet(xHead, firstCode(texts_[static_cast<size_t>(k)]))) continue;
+        anchored = true;
+        break;
       }
-      if (!atStart && earliest > lineStart_) breakAt = earliest;
+      if (anchored && earliest > visible) breakAt = earliest;
     }
 
     // Line-end rule: characters that may not end a line go down too.
     {
+      // Spaces between are passed over: the line end removes them.
       int k = breakAt - 1, first = -1;
       while (k >= lineStart_) {
         const WordInfo& x = words_[static_cast<size_t>(k)];
@@ -411,29 +418,31 @@ int LineBreaker::overflow(int index) {
           --k;
           continue;
         }
+        if (isSpaceWord(k) || takesNoRoom(x)) {
+          --k;
+          continue;
+        }
         if (x.kind == cmd::Text || isBarrier(x.kind)) break;
         --k;
       }
-      if (first > lineStart_) breakAt = first;
+      if (first > visible) breakAt = first;
     }
     // An underline start marker never ends a line.
-    while (breakAt - 1 > lineStart_ && isStartMarker(words_[static_cast<size_t>(breakAt - 1)])) --breakAt;
+    while (breakAt - 1 > visible && isStartMarker(words_[static_cast<size_t>(breakAt - 1)])) --breakAt;
 
-    // The line keeps the words before breakAt.
-    L.hpos = L.lineHeight = L.lineDepth = L.wordCount = 0;
-    for (int i = lineStart_; i < breakAt; ++i) takeWord(words_[static_cast<size_t>(i)]);
+    // The line keeps the words before breakAt; spacing and spaces at its
+    // end vanish (over command words that take no room), and its width is
+    // what its words occupy.
     for (int i = breakAt - 1; i >= lineStart_; --i) {
       WordInfo& x = words_[static_cast<size_t>(i)];
-      if (x.kind == cmd::Inert) continue;
+      if (x.kind == cmd::Inert || (takesNoRoom(x) && !IsRemovableSpacing(x.kind))) continue;
       if (!IsRemovableSpacing(x.kind) && !isSpaceWord(i)) break;
-      if (x.width > 0) {
-        L.hpos -= x.width;
-        --L.wordCount;
-      }
       x.kind = cmd::Inert;
       x.width = x.height = x.depth = 0;
       texts_[static_cast<size_t>(i)].clear();
     }
+    L.hpos = L.lineHeight = L.lineDepth = L.wordCount = 0;
+    for (int i = lineStart_; i < breakAt; ++i) retakeWord(words_[static_cast<size_t>(i)]);
     int newStart = 0;
     int r = closeLine(breakAt - 1, LineJustified, st_.para.lineSkip, &newStart);
     if (r != 0) return r;
@@ -459,9 +468,24 @@ void LineBreaker::startLineFrom(int first) {
       continue;
     }
     if (x.kind == cmd::Text || isBarrier(x.kind)) leading = false;
-    if (!IsLineCommand(x.kind) || x.kind == cmd::Item) takeWord(x);
+    retakeWord(x);
   }
   ChangeIndent(st_);
+}
+
+// A word already made, taken again into the line being rebuilt: placed
+// words by their width, \rightline by moving the pen to the line's end as
+// when it was made; other line commands take nothing.
+void LineBreaker::retakeWord(const WordInfo& w) {
+  if (w.kind == cmd::RightLine) {
+    LineState& L = st_.line;
+    L.hpos = L.lineWidth;
+    L.lineHeight = std::max(L.lineHeight, w.height);
+    L.lineDepth = std::max(L.lineDepth, w.depth);
+    if (w.width > 0) ++L.wordCount;
+  } else if (!IsLineCommand(w.kind) || w.kind == cmd::Item) {
+    takeWord(w);
+  }
 }
 
 // Closes the line ending at `last`; the next line starts after it.

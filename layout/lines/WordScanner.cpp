@@ -238,6 +238,9 @@ int WordScanner::scanCommand() {
     brace = static_cast<size_t>(after.col - 1) < s.size() && s[static_cast<size_t>(after.col - 1)] == '{';
   }
 
+  // hpos and linewidth are published for expressions only when a command
+  // may read them, not after every word; \if's condition may.
+  PublishLineState(st_);
   if (name == "if") return doIf(after);
   if ((name == "underline" || name == "Underline") && !st_.line.underlineOpen) return doUnderline(after, name);
 
@@ -251,11 +254,15 @@ int WordScanner::scanCommand() {
   CommandContext ctx;
   ctx.floatsAllowed = true;
   ctx.mainText = out_.mainText();
-  // hpos and linewidth are published for expressions only when a command
-  // may read them, not after every word.
-  PublishLineState(st_);
   Result<CommandOutcome> r = SetCommand(st_, num, arg, brace, ctx);
-  if (!r) return fail(ToInt(r.code()), r.failure().name.empty() ? name : r.failure().name, line);
+  if (!r) {
+    if (r.failure().written) {  // reported inside, by its own name
+      cur_.failure = r.failure();
+      cur_.failure.line = line;
+      return ToInt(r.code());
+    }
+    return fail(ToInt(r.code()), r.failure().name.empty() ? name : r.failure().name, line);
+  }
 
   if (const std::optional<std::string>& replacement = r->replacement) {
     // The command and its argument give way to the text it produced.
@@ -333,7 +340,7 @@ int WordScanner::doUnderline(const TextPos& after, const std::string& name) {
   if (!st_.scan.braceFollows) return fail(-3, name, line);
   std::string content;
   TextPos end = LongGetGroup(cur_.src, after.line, after.col, content);
-  if (end.line < 0) return fail(-3, name, line);
+  if (end.line < 0) return fail(-1, name, line);
   std::string style;
   std::string t = TrimLeft(content);
   if (t.compare(0, 7, "\\style{") == 0) {

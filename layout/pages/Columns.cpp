@@ -85,20 +85,27 @@ bool RefillColumn(State& st) {
   ColumnState& C = st.col;
   Refill r{st, static_cast<long long>(st.geo.columnHeight) - C.textHeightMax, st.geo.topBottomBoxSep};
 
+  // The boxes of a page stand in each of its columns: in a later column of
+  // the page they are counted before anything is taken beside them (a box
+  // waits for a column where it fits beside them, rather than overprint).
+  const bool firstOfPage = FirstColumnOfPage(st);
+  if (!firstOfPage) {
+    r.top = C.topOfPageHeight;
+    r.bottom = C.bottomOfPageHeight;
+  }
+  const long long pageBottom = r.bottom;
+
   // Footnotes pending for this column stand at the front of the queue.
+  // Each gap is taken from its group as it stands when a box is tested, so
+  // that a group that a later queue fills still counts its gap.
   const int taken = r.take(C.waitingBottomOfColumn, C.nowBottomOfColumn, r.bottom,
-                           [&](long long e) { return r.bottom + e + r.sep <= r.room; });
-  C.bottomOfColumnHeight = static_cast<int>(r.bottom);
+                           [&](long long e) { return r.top + r.gap(r.top) + r.bottom + e + r.sep <= r.room; });
+  C.bottomOfColumnHeight = static_cast<int>(r.bottom - pageBottom);
   const int footnotes = std::min(taken, std::max(0, C.footnotesPending));
   C.footnotesInColumn = footnotes;
   C.footnotesPending = std::max(0, C.footnotesPending - footnotes);
 
-  // Each gap is taken from its group as it stands when a box is tested, so
-  // that a group that a later queue fills still counts its gap.
-  if (!FirstColumnOfPage(st)) {
-    r.top = C.topOfPageHeight;
-    r.bottom += C.bottomOfPageHeight;
-  } else {
+  if (firstOfPage) {
     // The previous page's first column keeps its page boxes.
     C.nowTopOfPage.clear();
     C.nowBottomOfPage.clear();
@@ -114,7 +121,32 @@ bool RefillColumn(State& st) {
   C.topOfColumnHeight = static_cast<int>(r.top - C.topOfPageHeight);
 
   const long long boxes = r.top + r.gap(r.top) + r.bottom + r.gap(r.bottom);
-  return C.textHeightMax > 0 && r.top + r.bottom > 0 && boxes + C.textHeightMax > st.geo.columnHeight;
+  // The line that opens the column needs its footnotes beside it: when none
+  // of them found room, the line looks for a column where they do.
+  const bool footnotesLeft = C.footnotesPending > 0 && footnotes == 0;
+  return C.textHeightMax > 0 &&
+         ((r.top + r.bottom > 0 && boxes + C.textHeightMax > st.geo.columnHeight) || footnotesLeft);
+}
+
+// The footnotes the column took for the line that opens it go back to the
+// front of the waiting queue when other boxes leave the line no room: a
+// footnote and its line share a column. Footnotes that fill the column by
+// themselves stay (taller than a column with their line, they cannot).
+void ReturnFootnotes(State& st) {
+  ColumnState& C = st.col;
+  const int n = std::clamp(C.footnotesInColumn, 0, static_cast<int>(C.nowBottomOfColumn.size()));
+  if (n == 0) return;
+  long long notes = 0;
+  for (int i = 0; i < n; ++i) notes += FloatExtent(st, C.nowBottomOfColumn[static_cast<size_t>(i)]);
+  const long long boxes = static_cast<long long>(C.topOfPageHeight) + C.topOfColumnHeight + C.bottomOfPageHeight +
+                          C.bottomOfColumnHeight;
+  if (boxes - notes <= 0) return;
+  std::vector<int> back(C.nowBottomOfColumn.begin(), C.nowBottomOfColumn.begin() + n);
+  C.nowBottomOfColumn.erase(C.nowBottomOfColumn.begin(), C.nowBottomOfColumn.begin() + n);
+  for (int mini : back) C.bottomOfColumnHeight -= FloatExtent(st, mini);
+  C.waitingBottomOfColumn.insert(C.waitingBottomOfColumn.begin(), back.begin(), back.end());
+  C.footnotesPending += n;
+  C.footnotesInColumn = 0;
 }
 
 }  // namespace
@@ -128,8 +160,10 @@ void SetColumnInfoList(State& st, int lastLine) {
     if (!noRoom) break;
     // A box too tall to share the column with the line that opens it (one
     // taken only because nothing else was placed) stands there alone; the
-    // line opens the next column. Each round takes a waiting box or moves
-    // on within a page whose boxes fill its columns, so this ends.
+    // line opens the next column, and the line's footnotes go with it.
+    // Each round takes a waiting box or moves on within a page whose boxes
+    // fill its columns, so this ends.
+    ReturnFootnotes(st);
     CloseColumn(st, lastLine);
   }
 }

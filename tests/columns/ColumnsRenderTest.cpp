@@ -137,6 +137,43 @@ TEST(ColumnsRender, FootnoteSharesItsLinesColumn) {
   }
 }
 
+// A footnote that does not fit beside its line and a page box goes on with
+// its line; it never stays behind in a column of its own.
+TEST(ColumnsRender, FootnoteGoesOnWithItsLinePastAPageBox) {
+  // The page box takes ten lines of a column of fourteen; the footnote's
+  // three lines fit beside it, but not together with its line.
+  Layout l = typeset("\\column{2}", "あ\\topofpagebox{" + repeat("箱\\\\", 9) + "箱}\\\\\n" + repeat("い\\\\\n", 1) +
+                                          "う\\footnote{注\\\\注\\\\注}え\\\\\n" + repeat("お\\\\\n", 8));
+  ASSERT_EQ(l.exitCode, 0) << l.out;
+  const int col = l.columnOfLine("うえ");
+  ASSERT_GE(col, 0);
+  EXPECT_EQ(l.column(col)["footnotes"].toInt(), 1) << "the footnote left its line";
+  ExpectEveryFloatPlacedOnce(l);
+}
+
+// Boxes of a page's second column are taken only where they fit beside the
+// page's own boxes: a page box and a column box never overlap.
+TEST(ColumnsRender, ColumnBoxWaitsForRoomBesidePageBoxes) {
+  Layout l = typeset("\\column{2}", "あ\\topofpagebox{" + repeat("箱\\\\", 7) + "箱}\\\\\n" + repeat("い\\\\\n", 14) +
+                                          "う\\bottomofcolumnbox{" + repeat("下\\\\", 6) + "下}え\\\\\n" +
+                                          repeat("お\\\\\n", 10));
+  ASSERT_EQ(l.exitCode, 0) << l.out;
+  const int height = l.root["geometry"].toObject()["columnHeight"].toInt();
+  const QJsonArray minis = l.root["miniPages"].toArray();
+  auto extent = [&](const QJsonValue& list) {
+    int s = 0;
+    for (int m : Layout::ints(list)) s += minis[m].toObject()["height"].toInt() + minis[m].toObject()["depth"].toInt();
+    return s;
+  };
+  for (int c = 0; c < static_cast<int>(l.columns().size()); ++c) {
+    const QJsonObject col = l.column(c);
+    const int boxes = extent(col["topOfPage"]) + extent(col["topOfColumn"]) + extent(col["bottomOfPage"]) +
+                      extent(col["bottomOfColumn"]);
+    EXPECT_LE(boxes, height) << "column " << c;
+  }
+  ExpectEveryFloatPlacedOnce(l);
+}
+
 // A box taller than the column gets a column to itself; the text goes on
 // in the next one.
 TEST(ColumnsRender, BoxTallerThanTheColumnStandsAlone) {

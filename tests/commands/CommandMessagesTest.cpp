@@ -76,17 +76,17 @@ TEST(CommandMessages, PageNumberOnlyInHeadersAndFooters) {
 }
 
 TEST(CommandMessages, ParagraphCommandInsideABox) {
-  // The command refused inside the box writes its line; the box command
-  // that measured it is the one reported.
-  check({"\\box{x\\p y}", {"** \\pコマンドのエラー", "** \\boxコマンドのエラー", "** 文法エラー(4行目)", "\\box{x\\p y}"}});
+  // The command refused inside the box is not defined there, and is
+  // reported so, by its own name.
+  check({"\\box{x\\p y}", {"** \\pコマンドのエラー", "** \\pコマンドは定義されていません。(4行目)", "\\box{x\\p y}"}});
   check({"\\centerline{x\\lineskip{1mm}y}",
-         {"** \\lineskipコマンドのエラー", "** \\centerlineコマンドのエラー", "** 文法エラー(4行目)",
-          "\\p\\centerline{x\\lineskip{1mm}y}"}});  // preprocessing puts \p before it
+         {"** \\lineskipコマンドのエラー", "** \\lineskipコマンドは定義されていません。(4行目)",
+          "\\centerline{x\\lineskip{1mm}y}"}});  // echoed as written, without the \p preprocessing adds
   check({"\\beginitem\\item{\\newpage}a\\enditem",
-         {"** \\newpageコマンドのエラー", "** \\itemコマンドのエラー", "** 文法エラー(4行目)",
+         {"** \\newpageコマンドのエラー", "** \\newpageコマンドは定義されていません。(4行目)",
           "\\beginitem\\item{\\newpage}a\\enditem"}});
   check({"\\rightline{\\mathindent{1cm}}",
-         {"** \\mathindentコマンドのエラー", "** \\rightlineコマンドのエラー", "** 文法エラー(4行目)",
+         {"** \\mathindentコマンドのエラー", "** \\mathindentコマンドは定義されていません。(4行目)",
           "\\rightline{\\mathindent{1cm}}"}});
 }
 

@@ -349,9 +349,10 @@ TEST(Items, BulletAndAutomaticLabelWidth) {
   while (w.st.wordList[first].kind != cmd::Item) ++first;
   EXPECT_EQ(w.st.wordTextList[first], "$\\bullet$");
   // The first label fixed the level's right edge: left edge + label + 0.5ch.
+  // The item's word holds the label and the half character after it.
   const ItemLevel& lv = w.st.line.items[1];
   EXPECT_EQ(lv.leftEdge, 7874);
-  EXPECT_EQ(lv.rightEdge, 7874 + items[0].width + kEm / 2);
+  EXPECT_EQ(lv.rightEdge, 7874 + (items[0].width - kEm / 2) + kEm / 2);
   EXPECT_EQ(items[1].value, 1);   // the level whose counter the item steps
   EXPECT_EQ(items[1].valueA, 2);  // and the value it gave it
 }
