@@ -47,11 +47,6 @@ constexpr char kBoxRef = '\t';
 constexpr char kMiniPageRef = '\x07';
 constexpr size_t kRefSize = 5;
 
-// Prefix of a line that the first pass already preprocessed: the second
-// pass of a document with a table of contents must not cut comments or
-// rewrite escapes in it again. The main preprocessing pass removes it.
-constexpr char kPreprocessedLineMark = '\x1F';
-
 // The inert command: a name of sixteen "l" written over a command the line
 // builder must not execute twice (\headofnextcolumn read again); it takes
 // and drops its argument.

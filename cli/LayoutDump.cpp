@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/Cp932.h"
+#include "layout/drawing/SheetDrawing.h"
 
 namespace vel {
 
@@ -213,7 +214,16 @@ std::string LayoutDumpJson(const State& st, bool error) {
     j.open('{');
     j.kv("index", static_cast<long long>(c));
     j.kv("sheet", static_cast<long long>(c) / std::max(1, g.columnsPerSheet) + 1);
-    j.kv("page", static_cast<long long>(c) / std::max(1, g.columnsPerPage) + g.firstPageNum);
+    {
+      // The number the renderer draws for the column's page: front matter
+      // and title pages counted as it counts them.
+      bool front = false;
+      int number = 0;
+      std::string text = PageNumberText(st, static_cast<int>(c) / std::max(1, g.columnsPerPage), front, number);
+      if (!front && number <= 0) text.clear();  // not drawn
+      j.kv("page", number);
+      j.kvs("pageText", text);
+    }
     j.kv("lastLine", ci.lastLine);
     j.intList("topOfColumn", ci.topOfColumn);
     j.intList("topOfPage", ci.topOfPage);

@@ -65,7 +65,11 @@ bool parseClock(const std::string& s, vel::RunClock& c) {
   int y, mo, d, h, mi, se;
   char tail;
   if (std::sscanf(s.c_str(), "%d-%d-%dT%d:%d:%d%c", &y, &mo, &d, &h, &mi, &se, &tail) != 6) return false;
-  if (mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 || mi > 59 || se < 0 || se > 60) return false;
+  if (mo < 1 || mo > 12 || h < 0 || h > 23 || mi < 0 || mi > 59 || se < 0 || se > 60) return false;
+  // The days of the month: 2024-02-31 is no date.
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  if (d < 1 || d > kDays[mo - 1] + (mo == 2 && leap ? 1 : 0)) return false;
   std::tm tm{};
   tm.tm_year = y - 1900;
   tm.tm_mon = mo - 1;
@@ -211,13 +215,15 @@ int main(int argc, char** argv) {
   vel::Lines lines;
   size_t unmappable = 0;
   vel::LoadResult lr = vel::LoadSourceFile(path, lines, &unmappable);
-  if (lr != vel::LoadResult::Ok) {
+  if (lr == vel::LoadResult::Missing) {
     std::cerr << path << vel::cp932ToUtf8(SJ(" がありません。")) << "\n";
     return 2;
   }
-  if (unmappable)
-    std::cerr << "veldris-render: warning: " << unmappable << " character(s) of " << o.file
-              << " have no Shift-JIS form and were replaced by \xE3\x80\x93\n";
+  if (lr != vel::LoadResult::Ok) {
+    std::cerr << "veldris-render: " << path << (fi.isDir() ? " is a folder, not a source file" : ": cannot read")
+              << "\n";
+    return 2;
+  }
 
   std::unique_ptr<vel::Canvas> canvas;
   if (o.fakeMetrics) canvas = std::make_unique<vel::FakeCanvas>(o.dpi);
@@ -230,6 +236,7 @@ int main(int argc, char** argv) {
   engine.fixedClock = o.now;
   engine.documentPath = path;
   engine.source = std::move(lines);
+  engine.sourceReplaced = unmappable;
   engine.setView(o.dpi, 1.0);
 
   vel::RunStatus status = engine.TextDraw(1);
@@ -238,6 +245,19 @@ int main(int argc, char** argv) {
   std::cout.flush();
 
   vel::State* run = engine.lastRun();
+  if (run) {
+    for (const vel::SourceFileRecord& f : run->origins.files)
+      if (f.replaced > 0)
+        std::cerr << "veldris-render: warning: " << f.replaced << " character(s) of " << f.path
+                  << " have no Shift-JIS form and were replaced by \xE3\x80\x93\n";
+  }
+  // The error as compilers write theirs, FILE:LINE: message, so that
+  // editors can jump to it.
+  if (const vel::SourceError* e = engine.lastError()) {
+    std::string text = vel::toLogUtf8(e->message);
+    if (text.rfind("** ", 0) == 0) text.erase(0, 3);
+    std::cerr << e->path << (e->line > 0 ? ":" + std::to_string(e->line) : std::string()) << ": " << text << "\n";
+  }
   int rc = status == vel::RunStatus::Stopped ? 1 : 0;
   if (run && !o.dumpSource.empty()) {
     std::string text;
@@ -254,8 +274,18 @@ int main(int argc, char** argv) {
     }
   }
 
-  if (status == vel::RunStatus::Done && (!o.pdf.empty() || !o.pngDir.empty())) {
-    vel::SheetRange range{o.firstSheet, o.lastSheet == 0 ? engine.sheets : std::min(o.lastSheet, engine.sheets)};
+  const bool output = !o.pdf.empty() || !o.pngDir.empty();
+  if (status != vel::RunStatus::Stopped && output && engine.sheets == 0) {
+    std::cerr << "veldris-render: the document has no sheets: nothing written\n";
+    return 2;
+  }
+  if (status == vel::RunStatus::Done && output) {
+    // Sheets beyond the last are the last, as the viewer shows them.
+    const int last = o.lastSheet == 0 ? engine.sheets : std::min(o.lastSheet, engine.sheets);
+    vel::SheetRange range{std::min(o.firstSheet, last), last};
+    if (o.firstSheet > engine.sheets)
+      std::cerr << "veldris-render: the document has " << engine.sheets << " sheet(s): writing sheet " << last
+                << "\n";
     if (!o.pdf.empty() && !vel::WritePdf(engine, o.pdf, range, fi.fileName().toStdString())) {
       std::cerr << "veldris-render: cannot write " << o.pdf << "\n";
       rc = 2;

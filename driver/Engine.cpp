@@ -1,5 +1,6 @@
 #include "driver/Engine.h"
 
+#include "base/Cp932.h"
 #include "base/Units.h"
 #include "driver/StandardSeams.h"
 
@@ -33,6 +34,9 @@ void Engine::prepare(State& st) {
   st.fileName = slash == std::string::npos ? documentPath : documentPath.substr(slash + 1);
   st.programInputDir = programInputDir;
   st.sourceLines = source;
+  // Each line its own line of the document; messages name lines by it.
+  st.origins.identity(source.size(), source, utf8ToCp932(st.fileName), documentPath);
+  st.origins.files[0].replaced = sourceReplaced;
   st.geo.paperWidthMM = paperWidthMM;
   st.geo.paperHeightMM = paperHeightMM;
   st.draw.deviceDpi = dpi_;
@@ -46,6 +50,17 @@ void Engine::ForgetPages() {
   last_.reset();
   sheets = 0;
   currentSheet = 0;
+}
+
+LoadResult Engine::loadDocument(const std::string& path) {
+  Lines lines;
+  size_t replaced = 0;
+  const LoadResult r = LoadSourceFile(path, lines, &replaced);
+  if (r != LoadResult::Ok) return r;
+  documentPath = path;
+  source = std::move(lines);
+  sourceReplaced = replaced;
+  return r;
 }
 
 RunStatus Engine::TextDraw(int page) {

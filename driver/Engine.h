@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "frontend/SourceFile.h"
 #include "state/State.h"
 
 namespace vel {
@@ -26,9 +27,16 @@ class Engine {
   std::string programInputDir;        // the program's own data/input folder
   std::optional<RunClock> fixedClock;  // the clock of every run, when set
 
-  // The document: its native path and its lines as loaded.
+  // The document: its native path and its lines as loaded, and how many
+  // of its characters had no Shift-JIS form and were read as "〓" (each
+  // run warns of them in the message window).
   std::string documentPath;
   Lines source;
+  size_t sourceReplaced = 0;
+
+  // Loads the file at `path` (native) into documentPath, source and
+  // sourceReplaced; they are left alone when it cannot be read.
+  LoadResult loadDocument(const std::string& path);
 
   // Carried from run to run.
   double paperWidthMM = 182;  // "b5t" at start
@@ -42,6 +50,11 @@ class Engine {
   // The last good run (null before the first); the run just made, good or not.
   State* state() { return good_.get(); }
   State* lastRun() { return last_ ? last_.get() : good_.get(); }
+  // The error that stopped the last run, where the author wrote it: the
+  // file's native path and its 1-based line (0 when the error has no
+  // line). Null when the last run did not stop on an error. The viewer's
+  // "open the editor at the error" opens lastError()->path at ->line.
+  const SourceError* lastError() const { return last_ && last_->error ? &*last_->error : nullptr; }
 
   Canvas& canvas() { return *canvas_; }
   void setCanvas(Canvas& c);

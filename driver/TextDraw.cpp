@@ -2,13 +2,13 @@
 #include <ctime>
 #include <utility>
 
-#include "base/InBand.h"
 #include "base/Cp932.h"
 #include "frontend/Values.h"
 #include "layout/fonts/Fonts.h"
 #include "driver/Engine.h"
 #include "frontend/Reform.h"
 #include "frontend/Preamble.h"
+#include "frontend/SourceFile.h"
 #include "layout/lines/WordLine.h"
 #include "layout/pages/Columns.h"
 #include "layout/drawing/PageDisplay.h"
@@ -48,6 +48,7 @@ void ResetForPass(State& st) {
   fresh.fileName = std::move(st.fileName);
   fresh.programInputDir = std::move(st.programInputDir);
   fresh.sourceLines = std::move(st.sourceLines);
+  fresh.origins = std::move(st.origins);
   fresh.geo.paperWidthMM = st.geo.paperWidthMM;
   fresh.geo.paperHeightMM = st.geo.paperHeightMM;
   fresh.draw.scale = st.draw.scale;
@@ -60,6 +61,10 @@ void ResetForPass(State& st) {
   fresh.pre.contentsPassDone = st.pre.contentsPassDone;
   fresh.pre.frontMatterPages = st.pre.frontMatterPages;
   fresh.pre.contentsLevel = st.pre.contentsLevel;
+  // The definitions are gone from the text the second pass reads: the
+  // macros and figure functions of the first pass carry over.
+  fresh.pre.macroNameList = std::move(st.pre.macroNameList);
+  fresh.pre.figureFunctionList = std::move(st.pre.figureFunctionList);
   st = std::move(fresh);
 
   st.chr.fontSize = 21000;  // 10.5 points
@@ -92,26 +97,38 @@ void AddContents(State& st) {
   for (int i = 0; i <= pre.contentsLevel; ++i) contents.push_back("\\enditem");
   contents.push_back("}\\newpage\\tableofcontents");
 
-  // Lines that the first pass preprocessed are marked so that the second
-  // pass leaves their comments and escapes alone: the preamble after its
-  // "\input{veldris}", the front matter, and everything after the contents.
-  const int preamble = static_cast<int>(pre.preambleLines.size());
-  const int frontEnd = pre.frontMatterEnd >= 0 ? pre.frontMatterEnd : preamble + 1;
-  for (int i = 0; i < static_cast<int>(contents.size()); ++i) {
-    bool old = (i >= 1 && i < preamble) || (i > preamble && i < frontEnd);
-    if (old) contents[i].insert(contents[i].begin(), inband::kPreprocessedLineMark);
-  }
-  for (std::string& l : pre.afterContentsLines) l.insert(l.begin(), inband::kPreprocessedLineMark);
+  // Every line but the leading "\input{veldris}" is text the first pass
+  // preprocessed: the preamble, the front matter, the entries (built from
+  // processed headings: a "//" a source block made literal must stay) and
+  // everything after the contents. The second pass leaves their comments
+  // and escapes alone; the group pass still marks their groups. Lines the
+  // contents pass wrote itself point at the \tableofcontents line.
+  LineOrigin made = pre.contentsOrigin;
+  made.generated = true;
+  std::vector<LineOrigin> origins = std::move(pre.contentsOrigins);
+  origins.resize(contents.size(), made);  // the entries and the closing lines
+  for (LineOrigin& o : origins) o.preprocessed = true;
+  origins[0].preprocessed = false;
+
   contents.insert(contents.end(), std::make_move_iterator(pre.afterContentsLines.begin()),
                   std::make_move_iterator(pre.afterContentsLines.end()));
+  for (size_t i = 0; i < pre.afterContentsLines.size(); ++i) {
+    LineOrigin o = i < pre.afterContentsOrigins.size() ? pre.afterContentsOrigins[i] : made;
+    o.preprocessed = true;
+    origins.push_back(o);
+  }
   pre.afterContentsLines.clear();
+  pre.afterContentsOrigins.clear();
   st.sourceLines = std::move(contents);
+  st.origins.lines = std::move(origins);
 }
 
 RunStatus TextDraw(State& st, int page) {
   // 1. The message window.
   if (st.host) st.host->showMessages();
   st.message("VELDRIS (" + utf8ToCp932(st.fileName) + ")");  // file names are UTF-8 on this system
+  if (!st.origins.files.empty() && st.origins.files[0].replaced > 0)
+    WriteReplacedWarning(st, st.origins.files[0].name, st.origins.files[0].replaced);
 
   for (;;) {
     // 2-3. A cleared state.
@@ -157,8 +174,7 @@ RunStatus TextDraw(State& st, int page) {
     // 12. An item list left open: reported with the line where the
     // outermost open list began, when that line exists.
     if (st.line.itemLevel != 0) {
-      st.message(SJ("** item が閉じていません。"));
-      AddFailingLine(st, st.line.outermostItemLine);
+      ReportSourceError(st, SJ("** item が閉じていません。"), st.line.outermostItemLine);
       return RunStatus::Stopped;
     }
 

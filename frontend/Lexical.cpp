@@ -405,21 +405,31 @@ size_t SearchLR(std::string_view s, size_t pos) {
 
 size_t lrGroup(std::string_view s, size_t pos) {
   if (pos >= s.size() || !isLeftDelimiter(s[pos])) return npos;
+  // SearchLR from every bracket would rescan the text to the next \right
+  // each time (quadratic in the nesting). The scan only moves forward, so
+  // the next \left and the next \right are each found once and kept until
+  // the scan passes them: one pass over the text in all. A \right lies at
+  // least 6 bytes after a \left before it ("\left" and its delimiter hold
+  // no backslash), and the other way round 7, so the one kept stays ahead.
+  auto leftAt = [&](size_t from) { return findCommand(s, from, "left"); };
+  auto rightAt = [&](size_t from) { return findCommand(s, from, "right"); };
+  size_t l = leftAt(pos + 1), r = rightAt(pos + 1);
   int depth = 0;
-  size_t i = pos + 1;
-  while (i < s.size()) {
-    size_t f = SearchLR(s, i);
-    if (f == npos) return npos;
-    if (s.substr(f + 1, 4) == "left") {
+  for (;;) {
+    // As SearchLR: the first of either kind must have its delimiter.
+    if (l != npos && (l + 5 >= s.size() || !isLeftDelimiter(s[l + 5]))) return npos;
+    if (r != npos && (r + 6 >= s.size() || !isRightDelimiter(s[r + 6]))) return npos;
+    if (l != npos && (r == npos || l < r)) {
       ++depth;
-      i = f + 6;
-    } else {
-      if (depth == 0) return f == 0 ? npos : f - 1;
+      l = leftAt(l + 6);
+    } else if (r != npos) {
+      if (depth == 0) return r == 0 ? npos : r - 1;
       --depth;
-      i = f + 7;
+      r = rightAt(r + 7);
+    } else {
+      return npos;
     }
   }
-  return npos;
 }
 
 int RlrGroup(std::string_view text, int col) {

@@ -32,6 +32,7 @@ class MacroWalk {
   MacroWalk(State& st, Lines& lines, ReformFailure& f) : st_(st), lines_(lines), f_(f) {}
 
   bool run() {
+    for (const std::string& l : lines_) sizeBefore_.push_back(l.size());
     size_t i = 0;
     int k = 0;
     while (NextBackslash(lines_, k, i)) {
@@ -162,7 +163,7 @@ class MacroWalk {
     }
 
     replace(k, i, end, body);
-    if (static_cast<int>(bodyEnds_.size()) >= kMaxMacroNesting || lines_[k].size() > kMaxExpandedLine)
+    if (static_cast<int>(bodyEnds_.size()) >= kMaxMacroNesting || lines_[k].size() > sizeBefore_[static_cast<size_t>(k)] + kMaxMacroGrowth)
       return fail(k, name);
     bodyEnds_.push_back({k, static_cast<int>(i + body.size()) + 1});
     next = {k, static_cast<int>(i) + 1};
@@ -225,6 +226,7 @@ class MacroWalk {
   Lines& lines_;
   ReformFailure& f_;
   std::vector<TextPos> bodyEnds_;
+  std::vector<size_t> sizeBefore_;  // each line's size before expansion (the walk adds no lines)
 };
 
 }  // namespace

@@ -16,9 +16,11 @@ namespace vel {
 // for one that never ends. Legitimate nesting (a macro in the argument of
 // another) stays far below it.
 constexpr int kMaxMacroNesting = 100;
-// A line grown by expansion beyond this size is taken for a runaway
-// expansion (no source line comes near it).
-constexpr size_t kMaxExpandedLine = size_t{1} << 18;
+// A line that expansion has grown by more than this many bytes is taken
+// for a runaway expansion (macros that multiply their uses stay within the
+// nesting limit but double the text at each level). What expansion adds is
+// bounded, not the line: a long line with an ordinary macro in it is fine.
+constexpr size_t kMaxMacroGrowth = size_t{1} << 18;
 
 // Records the definition whose name starts at `col` (1-based, just after
 // "\def\" or "\velfunc\") into `list` and deletes the whole definition

@@ -22,21 +22,15 @@ std::string CanonicalPath(const std::string& path) {
 
 class MainPassWalk {
  public:
-  MainPassWalk(State& st, Lines& lines, ReformFailure& f) : st_(st), lines_(lines), f_(f) {
+  MainPassWalk(State& st, ReformFailure& f)
+      : st_(st), lines_(st.sourceLines), origins_(st.origins.lines), f_(f) {
     if (!st.documentPath.empty()) document_ = CanonicalPath(st.documentPath);
   }
 
   int run() {
-    // Lines the first pass already processed keep their text.
-    kept_.assign(lines_.size(), 0);
-    for (size_t k = 0; k < lines_.size(); ++k) {
-      if (!lines_[k].empty() && lines_[k][0] == inband::kPreprocessedLineMark) {
-        lines_[k].erase(0, 1);
-        kept_[k] = 1;
-      }
-    }
     for (int k = 0; k < static_cast<int>(lines_.size()); ++k) {
-      if (kept_[static_cast<size_t>(k)]) continue;
+      // Lines the first pass already processed keep their text.
+      if (kept(k)) continue;
       if (inSource_) {
         // Every line break of a source block is a forced one; an empty
         // line keeps the height of a line.
@@ -44,7 +38,7 @@ class MainPassWalk {
           lines_[k] = SJ("\\\\$\\vphantom{国}$\\\\");
           continue;
         }
-        insertLines(k, {"\\\\"});
+        insertLines(k, {"\\\\"}, {origin(k)});
         ++k;
       }
       int r = walkLine(k);
@@ -65,13 +59,17 @@ class MainPassWalk {
     return -1;
   }
 
-  // Inserts lines at `at`, keeping the marks and the inclusion ends in step.
-  void insertLines(int at, Lines ls) {
+  bool kept(int k) const { return origins_[static_cast<size_t>(k)].preprocessed; }
+  LineOrigin origin(int k) const { return origins_[static_cast<size_t>(k)]; }
+
+  // Inserts lines with their origins at `at`, keeping the inclusion ends
+  // in step.
+  void insertLines(int at, Lines ls, const std::vector<LineOrigin>& from) {
     const int n = static_cast<int>(ls.size());
-    kept_.insert(kept_.begin() + at, ls.size(), 0);
     for (Inclusion& inc : chain_)
       if (inc.end >= at) inc.end += n;
     lines_.insert(lines_.begin() + at, std::make_move_iterator(ls.begin()), std::make_move_iterator(ls.end()));
+    origins_.insert(origins_.begin() + at, from.begin(), from.end());
   }
 
   // Walks line k (which a comment may move on to a later line). Returns 0
@@ -153,7 +151,7 @@ class MainPassWalk {
     s.erase(i);
     for (int m = k + 1; m < static_cast<int>(lines_.size()); ++m) {
       // Text kept from the first pass is not comment text.
-      if (kept_[static_cast<size_t>(m)]) {
+      if (kept(m)) {
         k = m - 1;
         return false;
       }
@@ -201,7 +199,9 @@ class MainPassWalk {
       return 0;
     }
     if (!isAsciiLetter(n)) {
-      ++i;
+      // A name of one byte (\/, \, ...) is read with its backslash: its
+      // byte starts no comment ("A\//B"). A TAB there is still deleted.
+      i += n == '\t' ? 1 : 2;
       return 0;
     }
     size_t e = i + 1;
@@ -219,9 +219,12 @@ class MainPassWalk {
     return 0;
   }
 
-  // The folders searched for an included file, in order.
-  std::vector<std::string> searchDirs() const {
+  // The folders searched for an included file, in order. The contents
+  // pass's own "\input{veldris}" wants the installed file: the program's
+  // folder comes first for it (a document may be named veldris.vdr).
+  std::vector<std::string> searchDirs(bool generated) const {
     std::vector<std::string> dirs;
+    if (generated && !st_.programInputDir.empty()) dirs.push_back(st_.programInputDir);
     if (!st_.documentDir.empty()) dirs.push_back(st_.documentDir);
     if (st_.settings)
       for (const std::string& d : st_.settings->inputDirs)
@@ -247,10 +250,14 @@ class MainPassWalk {
 
     Lines content;
     std::string found;
+    size_t replaced = 0;
     const std::string native = cp932ToUtf8(file);
-    for (const std::string& dir : searchDirs()) {
+    const bool generated = origin(k).generated;
+    for (const std::string& dir : searchDirs(generated)) {
       std::string path = dir + "/" + native;
-      if (LoadSourceFile(path, content) == LoadResult::Ok) {
+      // The generated inclusion never takes the document itself.
+      if (generated && !document_.empty() && CanonicalPath(path) == document_) continue;
+      if (LoadSourceFile(path, content, &replaced) == LoadResult::Ok) {
         found = std::move(path);
         break;
       }
@@ -273,11 +280,16 @@ class MainPassWalk {
       if (inc.file == canonical) return fail(k, cmd);
 
     st_.message("\\input(" + file + ")");
+    if (replaced > 0) WriteReplacedWarning(st_, file, replaced);
+    const int fileIndex = st_.origins.fileIndex(file, found, content, replaced);
+    std::vector<LineOrigin> from;
+    for (int m = 0; m < static_cast<int>(content.size()); ++m) from.push_back({fileIndex, m, false, false});
+    from.push_back(origin(k));  // the rest of the \input line
     std::string rest = s.substr(close + 1);
     s.erase(i);
     const int count = static_cast<int>(content.size());
     content.push_back(std::move(rest));
-    insertLines(k + 1, std::move(content));
+    insertLines(k + 1, std::move(content), from);
     chain_.push_back({canonical, k + 1 + count});
     lineDone = true;
     return 0;
@@ -285,8 +297,8 @@ class MainPassWalk {
 
   State& st_;
   Lines& lines_;
+  std::vector<LineOrigin>& origins_;
   ReformFailure& f_;
-  std::vector<char> kept_;
   std::vector<Inclusion> chain_;
   std::string document_;
   bool inSource_ = false;
@@ -294,9 +306,10 @@ class MainPassWalk {
 
 }  // namespace
 
-int MainPass(State& st, Lines& lines, ReformFailure& f) {
+int MainPass(State& st, ReformFailure& f) {
   f.item.clear();
-  return MainPassWalk(st, lines, f).run();
+  FitOrigins(st);
+  return MainPassWalk(st, f).run();
 }
 
 }  // namespace vel

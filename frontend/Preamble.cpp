@@ -9,6 +9,7 @@
 #include "frontend/Calc.h"
 #include "base/CharSearch.h"
 #include "frontend/Values.h"
+#include "frontend/Reform.h"
 #include "state/Reports.h"
 #include "frontend/Lexical.h"
 
@@ -275,8 +276,7 @@ bool ReadBasicVariable(State& st, DocumentFontApplier applyFont) {
     bool ok = end.line >= 0 && FindText(arg, "\\/") == npos && Execute(st, cmd, arg, applyFont);
     if (!ok) {
       WriteCommandError(st, name);
-      st.message(SJ("** 文法エラー") + LineNumberText(k));
-      AddFailingLine(st, k);
+      ReportSourceError(st, SJ("** 文法エラー") + LineNumberText(st, k), k);
       return false;
     }
     DeleteText(lines, k, static_cast<int>(i) + 1, end.line, end.col - 1);
@@ -285,15 +285,21 @@ bool ReadBasicVariable(State& st, DocumentFontApplier applyFont) {
       i = 0;
     }
   }
-  st.message(SJ("** エラー(\\begindocument がありません。)"));
+  ReportSourceError(st, SJ("** エラー(\\begindocument がありません。)"), -1);
   return false;
 }
 
 void SaveBeforeBeginDocument(State& st) {
+  FitOrigins(st);
   Lines& pre = st.pre.preambleLines;
+  std::vector<LineOrigin>& origins = st.pre.preambleOrigins;
   pre.clear();
+  origins.clear();
   pre.push_back("\\input{veldris}");
-  for (const std::string& l : st.sourceLines) {
+  origins.emplace_back();  // generated: its origin is known once the contents are
+  for (size_t k = 0; k < st.sourceLines.size(); ++k) {
+    const std::string& l = st.sourceLines[k];
+    origins.push_back(st.origins.lines[k]);
     size_t at = FindCommand(l, "begindocument");
     if (at == npos) {
       pre.push_back(l);
@@ -307,12 +313,29 @@ void SaveBeforeBeginDocument(State& st) {
 }
 
 void SetPreContentsTEXT(State& st, int line, int col) {
+  FitOrigins(st);
   PreprocState& pre = st.pre;
   Lines& lines = st.sourceLines;
+  std::vector<LineOrigin>& origins = st.origins.lines;
   pre.contentsLines = pre.preambleLines;
   pre.contentsLines.push_back("\\group{");
+  // Without the preamble's origins (a test that filled the lines alone)
+  // the preamble's lines stand for themselves.
+  pre.contentsOrigins = pre.preambleOrigins;
+  pre.contentsOrigins.resize(pre.preambleLines.size());
+  pre.contentsOrigins.emplace_back();  // "\group{": generated
   auto startOf = [&](int k) {
     return k == line ? std::min(static_cast<size_t>(std::max(col, 1) - 1), lines[k].size()) : size_t{0};
+  };
+
+  // The lines the contents pass writes itself ("\input{veldris}" and
+  // "\group{") come from the line of \tableofcontents.
+  auto generatedFrom = [&](const LineOrigin& o) {
+    pre.contentsOrigin = o;
+    LineOrigin made = o;
+    made.generated = true;
+    pre.contentsOrigins.front() = made;
+    pre.contentsOrigins[pre.preambleLines.size()] = made;
   };
 
   int found = -1;
@@ -324,25 +347,33 @@ void SetPreContentsTEXT(State& st, int line, int col) {
   if (found < 0) {
     // No \tableofcontents after \begindocument: there is no front matter,
     // and the whole body follows the contents.
+    generatedFrom(origins[static_cast<size_t>(line)]);
     pre.frontMatterEnd = static_cast<int>(pre.contentsLines.size());
     pre.afterContentsLines.assign(1, lines[line].substr(startOf(line)));
     pre.afterContentsLines.insert(pre.afterContentsLines.end(), lines.begin() + line + 1, lines.end());
+    pre.afterContentsOrigins.assign(origins.begin() + line, origins.end());
     return;
   }
 
   for (int k = line; k < found; ++k) {
     size_t from = startOf(k);
     pre.contentsLines.push_back(lines[k].substr(from));
+    pre.contentsOrigins.push_back(origins[static_cast<size_t>(k)]);
     lines[k].erase(from);
   }
   const size_t from = startOf(found);
   pre.contentsLines.push_back(lines[found].substr(from, at - from));
+  generatedFrom(origins[static_cast<size_t>(found)]);
+  pre.contentsOrigins.push_back(pre.contentsOrigin);
   std::string rest = lines[found].substr(at + 16);
   if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
   lines[found].erase(from);
+  // The rest of the line is a line of its own, from the same source line.
   lines.insert(lines.begin() + found + 1, std::move(rest));
+  origins.insert(origins.begin() + found + 1, pre.contentsOrigin);
   pre.frontMatterEnd = static_cast<int>(pre.contentsLines.size());
   pre.afterContentsLines.assign(lines.begin() + found + 1, lines.end());
+  pre.afterContentsOrigins.assign(origins.begin() + found + 1, origins.end());
 }
 
 }  // namespace vel

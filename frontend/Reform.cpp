@@ -84,13 +84,23 @@ int GroupPass(State& st, Lines& lines, ReformFailure& f) {
   return 0;
 }
 
+void FitOrigins(State& st) {
+  if (!st.origins.files.empty() && st.origins.lines.size() == st.sourceLines.size()) return;
+  st.origins.identity(st.sourceLines.size(), st.sourceLines, utf8ToCp932(st.fileName), st.documentPath);
+}
+
 ReformFailure ReformProc(State& st) {
-  ClearMacroNameList(st.pre.macroNameList);
-  ClearMacroNameList(st.pre.figureFunctionList);
+  // The second pass of a document with a table of contents keeps the
+  // definitions of the first: their text is gone from the lines.
+  if (!st.pre.contentsPassDone) {
+    ClearMacroNameList(st.pre.macroNameList);
+    ClearMacroNameList(st.pre.figureFunctionList);
+  }
+  FitOrigins(st);
   Lines& lines = st.sourceLines;
   ReformFailure f;
 
-  int r = MainPass(st, lines, f);
+  int r = MainPass(st, f);
   if (r == 0) {
     st.message(SJ("処理済みカラム数"));
     r = DefinitionPass(lines, st.pre.macroNameList, "def", f);

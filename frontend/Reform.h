@@ -25,13 +25,19 @@ struct ReformFailure {
   bool ok() const { return code == ReformCode::Ok; }
 };
 
-// The whole of preprocessing; a failure has written its item's line.
+// The whole of preprocessing of st.sourceLines; a failure has written its
+// item's line.
 [[nodiscard]] ReformFailure ReformProc(State& st);
 
-// TABs, comments, escapes, \input and \ifexistinput, source blocks. Lines
-// that start with kPreprocessedLineMark lose the mark and stay as they
-// are. -1 syntax error, -2 input file missing.
-[[nodiscard]] int MainPass(State& st, Lines& lines, ReformFailure& f);
+// Puts st.origins in step with st.sourceLines when it is not (lines set
+// without their origins): each line is then its own line of the document.
+void FitOrigins(State& st);
+
+// TABs, comments, escapes, \input and \ifexistinput, source blocks, on
+// st.sourceLines with their origins. Lines whose origin says the first
+// pass preprocessed them stay as they are. -1 syntax error, -2 input file
+// missing.
+[[nodiscard]] int MainPass(State& st, ReformFailure& f);
 
 // Records and removes every definition introduced by "\" + word + "\"
 // ("def" into the macro list, "velfunc" into the figure functions).

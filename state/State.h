@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,9 @@ struct State {
   FigureState fig;
 
   Lines sourceLines;
+  SourceOrigins origins;  // where each of sourceLines came from, in step with it
+  // The error that stopped this run (set by the reports of state/Reports.h).
+  std::optional<SourceError> error;
 
   std::vector<WordInfo> wordList;
   std::vector<std::string> wordTextList;

@@ -3,6 +3,8 @@
 // on them.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "TestSupport.h"
 #include "base/NameList.h"
 #include "frontend/Lexical.h"
@@ -253,6 +255,22 @@ TEST(LeftRight, SearchAndMatch) {
   EXPECT_EQ(RlrGroup(n, closeCol), 1);
   int innerClose = static_cast<int>(n.find(']')) + 1;
   EXPECT_EQ(RlrGroup(n, innerClose), static_cast<int>(n.find("\\left[")) + 1);
+}
+
+TEST(LeftRight, MatchingIsLinearInTheNesting) {
+  // 20,000 nested pairs: searching afresh from every bracket took seconds.
+  constexpr int kDepth = 20000;
+  std::string s;
+  for (int i = 0; i < kDepth; ++i) s += "\\left( ";
+  s += "x";
+  for (int i = 0; i < kDepth; ++i) s += " \\right)";
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(lrGroup(s, 5), s.size() - 8);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+  // The first of either kind must still have its delimiter, even one
+  // after the match.
+  EXPECT_EQ(lrGroup("( a \\right) b", 0), 3u);
+  EXPECT_EQ(lrGroup("( a \\right) \\left{ b", 0), npos);
 }
 
 TEST(StrLen, DoubleByteCountsOne) {

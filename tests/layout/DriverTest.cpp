@@ -8,7 +8,6 @@
 #include "canvas/FakeCanvas.h"
 #include "driver/Engine.h"
 #include "state/Reports.h"
-#include "base/InBand.h"
 #include "driver/StandardSeams.h"
 
 using namespace vel;
@@ -82,13 +81,79 @@ TEST(Driver, SecondPassSourceFromTheContents) {
   st.pre.contentsLines.push_back("\\group{");
   st.pre.contentsLines.push_back("front // matter");
   st.pre.frontMatterEnd = static_cast<int>(st.pre.contentsLines.size());
+  const LineOrigin made{0, 3, false, true};  // "\\input{veldris}" and "\\group{"
+  st.pre.contentsOrigins = {made, {0, 0}, {0, 1}, made, {0, 2}};
+  st.pre.contentsOrigin = {0, 3};
   st.pre.contentsLines.push_back("\\beginitem{0,2ch}");
-  st.pre.contentsLines.push_back("\\item{1}...");
+  st.pre.contentsLines.push_back("\\item{1}\\group\x01\\ http://x\\group\x02...");
   st.pre.contentsLevel = 0;
   st.pre.afterContentsLines = {"after", "http://x"};
+  st.pre.afterContentsOrigins = {{0, 3}, {0, 4}};
   AddContents(st);
-  const std::string m(1, vel::inband::kPreprocessedLineMark);
-  EXPECT_EQ(st.sourceLines, (Lines{"\\input{veldris}", m + "\\documentstyle{10.5,a4t}", m + "\\begindocument", "\\group{",
-                                   m + "front // matter", "\\beginitem{0,2ch}", "\\item{1}...", "\\enditem",
-                                   "}\\newpage\\tableofcontents", m + "after", m + "http://x"}));
+  EXPECT_EQ(st.sourceLines, (Lines{"\\input{veldris}", "\\documentstyle{10.5,a4t}", "\\begindocument", "\\group{",
+                                   "front // matter", "\\beginitem{0,2ch}", "\\item{1}\\group\x01\\ http://x\\group\x02...",
+                                   "\\enditem", "}\\newpage\\tableofcontents", "after", "http://x"}));
+  // Only the "\input{veldris}" is new text; everything else, the entries
+  // included, was preprocessed by the first pass. What the contents pass
+  // wrote comes from the \tableofcontents line (4).
+  std::vector<std::string> origins;
+  for (const LineOrigin& o : st.origins.lines)
+    origins.push_back(std::to_string(o.line + 1) + (o.preprocessed ? "*" : "") + (o.generated ? "g" : ""));
+  EXPECT_EQ(origins, (std::vector<std::string>{"4g", "1*", "2*", "4*g", "3*", "4*g", "4*g", "4*g", "4*g", "4*", "5*"}));
+}
+
+TEST(Reports, LinesAreNamedByTheirFileAndLine) {
+  Fixture f;
+  f.st.origins.files = {{"a.vdr", "/d/a.vdr", {"one", "two \\bad"}, 0}, {"sub.vdr", "/d/sub.vdr", {"s1", "s2"}, 0}};
+  f.st.origins.lines = {{0, 0}, {1, 1}, {0, 1}};
+  const std::vector<std::tuple<int, std::string, std::string, std::string>> cases = {
+      {0, "(1行目)", "one", "/d/a.vdr:1"}, {1, "(sub.vdr 2行目)", "s2", "/d/sub.vdr:2"}, {2, "(2行目)", "two \\bad", "/d/a.vdr:2"}};
+  for (const auto& [index, number, echoed, where] : cases) {
+    Fixture g;
+    g.st.sourceLines = {"processed 1", "processed 2", "processed 3"};
+    g.st.origins = f.st.origins;
+    ReportLayoutFailure(g.st, Failure{LayoutCode::MathError, "", index});
+    EXPECT_EQ(g.utf8(), (std::vector<std::string>{"** 数式エラー" + number, echoed})) << index;
+    ASSERT_TRUE(g.st.error);
+    EXPECT_EQ(g.st.error->path + ":" + std::to_string(g.st.error->line), where);
+  }
+  // A line grown past reason is cut where it is echoed.
+  Fixture h;
+  h.st.sourceLines = {std::string(1000, 'a')};
+  AddFailingLine(h.st, 0);
+  EXPECT_EQ(h.utf8(), (std::vector<std::string>{std::string(kEchoedLineMax, 'a') + "…"}));
+}
+
+TEST(Reports, NamesAreShownAsTheAuthorWroteThem) {
+  Fixture f;
+  f.st.box.boxLetterIndex[2] = 5;
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"\t  %", "** \\boxCコマンドのエラー"},  // the stored box 5, bound to C
+      {"\t  &", "** \\boxコマンドのエラー"},   // a box no letter holds now
+      {"group\x02", "** \\groupコマンドのエラー"},
+      {"valgroup\x01", "** \\valgroupコマンドのエラー"},
+      {"\x0E", "** \\Normalコマンドのエラー"},
+      {"bad", "** \\badコマンドのエラー"},
+  };
+  for (const auto& [name, line] : cases) WriteCommandError(f.st, name);
+  std::vector<std::string> expected;
+  for (const auto& c : cases) expected.push_back(c.second);
+  EXPECT_EQ(f.utf8(), expected);
+}
+
+TEST(Driver, TheSecondContentsPassKeepsMacrosAndFigureFunctions) {
+  FakeCanvas canvas;
+  MemoHost host;
+  Engine e(host, canvas);
+  e.programInputDir = veltest::sourceDir() + "/data/input";
+  e.documentPath = "/tmp/none/a.vdr";
+  e.source = {"\\def\\t{T}\\velfunc\\sq#1{#1*#1}", "\\documentstyle{10.5,a4t}", "\\begindocument",
+              "\\tableofcontents", "\\chapter{1&A}"};
+  ASSERT_EQ(e.TextDraw(1), RunStatus::Done);
+  const PreprocState& pre = e.state()->pre;
+  ASSERT_TRUE(pre.contentsPassDone);
+  ASSERT_EQ(pre.figureFunctionList.Count(), 1);
+  EXPECT_EQ(pre.figureFunctionList[0].name, "sq");
+  EXPECT_GE(pre.macroNameList.Find("t"), 0);
+  EXPECT_GE(pre.macroNameList.Find("dotsfillrightline"), 0);  // from veldris.vdr, read again
 }

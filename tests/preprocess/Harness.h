@@ -22,6 +22,16 @@ struct Harness : StateFixture {
     return out;
   }
   std::vector<std::string> log() const { return messages(); }
+  // Where each processed line came from: "name:line" (1-based), "doc" for
+  // the document; a "*" marks a line the first pass preprocessed.
+  std::vector<std::string> origins() const {
+    std::vector<std::string> out;
+    for (const vel::LineOrigin& o : st.origins.lines) {
+      const std::string name = o.file == 0 ? "doc" : vel::cp932ToUtf8(st.origins.files[static_cast<size_t>(o.file)].name);
+      out.push_back(name + ":" + std::to_string(o.line + 1) + (o.preprocessed ? "*" : ""));
+    }
+    return out;
+  }
 };
 
 using Strings = std::vector<std::string>;

@@ -79,6 +79,20 @@ TEST(Macros, RunawayExpansionStops) {
   }
 }
 
+TEST(Macros, ALongLineIsNoRunawayExpansion) {
+  // What expansion adds is bounded, not the line: 300 KB of text with one
+  // ordinary use passes, a use that adds more than the bound stops.
+  const std::string text(300000, 'a');
+  Result ok = Preprocess({"\\def\\x{X}", text + "\\x " + text});
+  EXPECT_EQ(ok.code, 0);
+  EXPECT_EQ(ok.lines[1], text + "X" + text);
+  std::string wide = "\\w";
+  for (int i = 0; i < 9; ++i) wide = "\\d{" + wide + "}";  // 512 copies of a 1 KB body
+  Result stopped = Preprocess({"\\def\\d#1{#1#1}\\def\\w{" + std::string(1024, 'b') + "}", "", wide});
+  EXPECT_EQ(stopped.code, -1);
+  EXPECT_EQ(stopped.errorLine, 2);
+}
+
 TEST(Macros, DeepButFiniteNestingAndManyUsesPass) {
   std::string nested = "x";
   for (int i = 0; i < 60; ++i) nested = "\\p{" + nested + "}";

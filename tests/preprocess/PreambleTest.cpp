@@ -167,6 +167,10 @@ TEST(ContentsPass, FrontMatterAndTheSecondPassSource) {
   Strings firstPass{" ", "", "", "", ""};
   firstPass.insert(firstPass.end(), after.begin(), after.end());
   EXPECT_EQ(h.lines(), firstPass);
+  // The rest of the \tableofcontents line is a line of its own: later
+  // lines keep their numbers.
+  EXPECT_EQ(h.origins(), (Strings{"doc:1", "doc:2", "doc:3", "doc:4", "doc:5", "doc:5", "doc:6", "doc:7", "doc:7",
+                                  "doc:8", "doc:8"}));
 
   // The second pass: an entry made by the first, then everything again.
   h.st.pre.contentsLines.push_back("\\dotsfillrightline{3}");
@@ -181,6 +185,12 @@ TEST(ContentsPass, FrontMatterAndTheSecondPassSource) {
                      "after", "\\group\\x01\\Fontname{ＭＳ 明朝}", "\\\\", "x\\ //\\ y", "\\\\", "\\group\\x02"};
   ASSERT_GT(out.size(), tail.size());
   EXPECT_EQ(Strings(out.end() - static_cast<std::ptrdiff_t>(tail.size()), out.end()), tail);
+  // Each line where the author wrote it; what the contents pass wrote
+  // (the group, the entry, its close) at the \tableofcontents line.
+  const Strings origins = h.origins();
+  EXPECT_EQ(Strings(origins.end() - static_cast<std::ptrdiff_t>(tail.size()), origins.end()),
+            (Strings{"doc:1*", "doc:2*", "doc:3*", "doc:5*", "doc:3*", "doc:4*", "doc:5*", "doc:5*", "doc:5*", "doc:5*",
+                     "doc:6*", "doc:7*", "doc:7*", "doc:8*", "doc:8*"}));
   // The input file brings definitions only.
   for (size_t i = 0; i + tail.size() < out.size(); ++i) EXPECT_EQ(out[i].find_first_not_of(' '), std::string::npos) << out[i];
   ASSERT_TRUE(ReadPreamble(h));

@@ -30,6 +30,16 @@ TEST(MainPass, CommentsAndTabs) {
   EXPECT_EQ(Reformed({"\ta\tb"}), (Strings{"ab"}));
 }
 
+TEST(MainPass, OneByteCommandNamesStartNoComment) {
+  EXPECT_EQ(Reformed({"A\\//B", "x\\/*y", "d", "\\\\// c"}), (Strings{"A\\//B", "x\\/*y", "d", "\\\\"}));
+}
+
+TEST(MainPass, NoByteOfTheTextMarksALineAsProcessed) {
+  // A line that starts with 0x1F is processed like any other: only the
+  // origins beside the lines say which ones the first pass processed.
+  EXPECT_EQ(Reformed({"\x1F" "a // b", "\x1F\\# \tc"}), (Strings{"\\x1Fa ", "\\x1F\\sharp\\/ c"}));
+}
+
 TEST(MainPass, Escapes) {
   EXPECT_EQ(Reformed({"\\# \\$ \\& \\^ \\_"}), (Strings{"\\sharp\\/ \\dollar\\/ \\and\\/ \\hat\\/ \\underbar\\/"}));
   EXPECT_EQ(Reformed({"\\{x\\} \\\\#"}), (Strings{"\\x01x\\x02 \\\\#"}));
@@ -38,7 +48,11 @@ TEST(MainPass, Escapes) {
 }
 
 TEST(MainPass, SourceBlocks) {
-  Strings out = Reformed({"\\beginsource", "a // {b} $x$ \\alpha", "", "\\endsource tail"});
+  Harness h({"\\beginsource", "a // {b} $x$ \\alpha", "", "\\endsource tail"});
+  ASSERT_TRUE(vel::ReformProc(h.st).ok());
+  // The forced line breaks come from the lines they stand before.
+  EXPECT_EQ(h.origins(), (Strings{"doc:1", "doc:2", "doc:2", "doc:3", "doc:4", "doc:4"}));
+  Strings out = h.lines();
   EXPECT_EQ(out, (Strings{"\\group\\x01\\Fontname{ＭＳ 明朝}", "\\\\",
                           "a\\ //\\ \\x01b\\x02\\ \\dollar\\/x\\dollar\\/\\ \\yen\\/alpha",
                           "\\\\$\\vphantom{国}$\\\\", "\\\\", "\\group\\x02 tail"}));
@@ -56,6 +70,8 @@ TEST(MainPass, IncludesAreSplicedFromTheSearchFolders) {
   h.settings.inputDirs = {first.path(), second.path()};
   ASSERT_TRUE(vel::ReformProc(h.st).ok());
   EXPECT_EQ(h.lines(), (Strings{"a", "doc one", "doc two", "の続き", "", "o1", "inner", "o2", "b", " text"}));
+  EXPECT_EQ(h.origins(), (Strings{"doc:1", "chap1.vdr:1", "chap1.vdr:2", "doc:1", "doc:2", "outer.vdr:1",
+                                  "inner.txt:1", "outer.vdr:1", "doc:2", "doc:3"}));
   EXPECT_EQ(h.log(), (Strings{"\\input(chap1.vdr)", "\\input(outer.vdr)", "\\input(inner.txt)", "処理済みカラム数"}));
 }
 
@@ -157,16 +173,20 @@ TEST(MathPass, MalformedAndUnclosedFormulas) {
 }
 
 TEST(SecondPass, KeptLinesAreNotProcessedAgain) {
-  // Lines of the first pass carry the mark; new lines are processed fully.
+  // Lines of the first pass are marked beside the text; new lines are
+  // processed fully.
   TempDir d;
   writeSjis(d.file("veldris.vdr"), "\\def\\dots#1{[#1]} // macro\n");
-  Harness h({"\\input{veldris}", std::string(1, '\x1F') + "a\\ //\\ b $x$", "\\group{", "\\dots{c} // gone",
-             "}\\newpage\\tableofcontents", std::string(1, '\x1F') + "\\yen\\/alpha /* z */ $$y+1$"});
+  Harness h({"\\input{veldris}", "a\\ //\\ b $x$", "\\group{", "\\dots{c} // gone", "}\\newpage\\tableofcontents",
+             "\\yen\\/alpha /* z */ $$y+1$"});
+  vel::FitOrigins(h.st);
+  for (size_t k : {1u, 5u}) h.st.origins.lines[k].preprocessed = true;
   h.st.documentDir = d.path();
   h.st.pre.contentsPassDone = true;
   ASSERT_TRUE(vel::ReformProc(h.st).ok());
   EXPECT_EQ(h.lines(), (Strings{"", " ", "", "a\\ //\\ b $x$", "\\group\\x01", "[c] ",
                                 "\\group\\x02\\newpage\\tableofcontents", "\\yen\\/alpha /* z */ $$y+1$"}));
+  EXPECT_EQ(h.origins(), (Strings{"doc:1", "veldris.vdr:1", "doc:1", "doc:2*", "doc:3", "doc:4", "doc:5", "doc:6*"}));
   EXPECT_FALSE(h.st.pre.contentsRequested);  // no special rewrites in this pass
 }
 

@@ -7,7 +7,6 @@
 #include <QJsonObject>
 
 #include "TestSupport.h"
-#include "frontend/Macros.h"
 
 using namespace veltest;
 
@@ -17,16 +16,18 @@ struct Rendered {
   int exitCode;
   std::string log;
   std::vector<std::string> source;
+  std::string err;
 };
 
-// Typesets `utf8` as d/a.vdr with d as the only input folder.
-Rendered Render(const TempDir& d, const std::string& utf8, std::vector<std::string> extra = {}) {
-  writeSjis(d.file("a.vdr"), utf8);
+// Typesets `utf8` as d/name with d as the only input folder.
+Rendered Render(const TempDir& d, const std::string& utf8, std::vector<std::string> extra = {},
+                const std::string& name = "a.vdr") {
+  writeSjis(d.file(name), utf8);
   std::vector<std::string> args{"--defaults", "--fake-metrics", "--input-dir", d.path(), "--dump-source", d.file("a.txt")};
   args.insert(args.end(), extra.begin(), extra.end());
-  args.push_back(d.file("a.vdr"));
+  args.push_back(d.file(name));
   RunResult r = runRender(args);
-  return {r.exitCode, r.out, splitLines(readFile(d.file("a.txt")))};
+  return {r.exitCode, r.out, splitLines(readFile(d.file("a.txt"))), r.err};
 }
 
 const std::string kHead = "\\documentstyle{10.5,a4t}\n\\begindocument\n";
@@ -78,7 +79,7 @@ TEST(RenderPreprocess, StoppingErrorsAreReportedWithTheirLine) {
   TempDir d;
   writeSjis(d.file("self.vdr"), "s\n\\input{self}\n");
   writeSjis(d.file("three.vdr"), "1\n2\n3\n");
-  const std::string runaway = std::string(static_cast<size_t>(vel::kMaxMacroNesting) + 1, 'a') + "\\loop";
+  writeSjis(d.file("sub.vdr"), "ok\n \\bad\n");
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"text only\n", "処理済みカラム数\n** エラー(\\begindocument がありません。)\n"},
       {"\\documentstyle{10.5,a4t}\n\\column\n\\begindocument\n",
@@ -93,20 +94,74 @@ TEST(RenderPreprocess, StoppingErrorsAreReportedWithTheirLine) {
        "** インプットファイルが存在しません(3行目)ファイル名が正しいかどうか，あるいは環境設定のインプットファイル用"
        "ディレクトリが設定されているかどうかを確認してください。\n\\input{nothere}\n"},
       {"x\n\\input{a}\n", "** \\inputのエラー\n** 文法エラー(2行目)\n\\input{a}\n"},
-      {"x\n\\input{self}\n", "\\input(self.vdr)\n** \\inputのエラー\n** 文法エラー(4行目)\n\\input{self}\n"},
+      // A line of an included file is named by its file and its line there.
+      {"x\n\\input{self}\n", "\\input(self.vdr)\n** \\inputのエラー\n** 文法エラー(self.vdr 2行目)\n\\input{self}\n"},
+      // The line echoed is the one the author wrote, not its expansion.
       {"\\def\\loop{a\\loop}\n" + kHead + "\\loop\n",
-       "処理済みカラム数\n** \\loopのエラー\n** 文法エラー(4行目)\n" + runaway + "\n"},
-      // Line numbers count the lines of included files.
+       "処理済みカラム数\n** \\loopのエラー\n** 文法エラー(4行目)\n\\loop\n"},
+      // Line numbers are those of the document: included lines do not count.
       {"\\input{three}\n\\column{7}\n\\begindocument\n",
-       "\\input(three.vdr)\n処理済みカラム数\n** \\columnコマンドのエラー\n** 文法エラー(6行目)\n\\column{7}\n"},
+       "\\input(three.vdr)\n処理済みカラム数\n** \\columnコマンドのエラー\n** 文法エラー(2行目)\n\\column{7}\n"},
       {"\\input{three}\n" + kHead + "$x\n",
-       "\\input(three.vdr)\n処理済みカラム数\n** 数式($…$)が閉じていません。\n** 数式のエラー\n** 数式エラー(8行目)\n$x\n"},
+       "\\input(three.vdr)\n処理済みカラム数\n** 数式($…$)が閉じていません。\n** 数式のエラー\n** 数式エラー(4行目)\n$x\n"},
+      // Nor do the lines a source block or the contents pass adds.
+      {kHead + "\\beginsource\na\nb\n\\endsource\n\\bad\n",
+       "処理済みカラム数\n** \\badコマンドのエラー\n** \\badコマンドは定義されていません。(7行目)\n\\bad\n"},
+      {kHead + "\\tableofcontents\n\\chapter{1&A}\n\\bad\n",
+       "処理済みカラム数\n** \\badコマンドのエラー\n** \\badコマンドは定義されていません。(5行目)\n\\bad\n"},
+      {kHead + "\\input{three}\n\\input{sub}\n",
+       "\\input(three.vdr)\n\\input(sub.vdr)\n処理済みカラム数\n** \\badコマンドのエラー\n"
+       "** \\badコマンドは定義されていません。(sub.vdr 2行目)\n \\bad\n"},
   };
   for (const auto& [src, log] : cases) {
     Rendered r = Render(d, src);
     EXPECT_EQ(r.exitCode, 1) << src;
     EXPECT_EQ(r.log, "VELDRIS (a.vdr)\n" + log) << src;
   }
+}
+
+TEST(RenderPreprocess, ErrorsGoToStandardErrorAsFileAndLine) {
+  TempDir d;
+  writeSjis(d.file("sub.vdr"), "ok\n$x\n");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {kHead + "\\bad\n", d.file("a.vdr") + ":3: \\badコマンドは定義されていません。(3行目)\n"},
+      {kHead + "\\input{sub}\n", d.file("sub.vdr") + ":2: 数式エラー(sub.vdr 2行目)\n"},
+      {"text\n", d.file("a.vdr") + ": エラー(\\begindocument がありません。)\n"},
+  };
+  for (const auto& [src, err] : cases) {
+    Rendered r = Render(d, src);
+    EXPECT_EQ(r.exitCode, 1) << src;
+    EXPECT_EQ(r.err, err) << src;
+  }
+}
+
+TEST(RenderPreprocess, DocumentsWithATableOfContentsFinish) {
+  // The second pass reads the entries as the first pass made them (a "//"
+  // made literal stays) and finds the installed veldris.vdr whatever the
+  // document is called.
+  TempDir d;
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"a.vdr", kHead + "\\tableofcontents\n\\chapter{1&\\beginsourcef http://x.org\\endsource}\n", "http://x.org"},
+      {"veldris.vdr", kHead + "\\tableofcontents\n\\chapter{1&Intro}\n", "Intro"},
+  };
+  for (const auto& [name, src, title] : cases) {
+    Rendered r = Render(d, src, {}, name);
+    EXPECT_EQ(r.exitCode, 0) << src << r.log;
+    // The entry of the contents holds the heading's text.
+    bool entry = false;
+    for (const std::string& l : r.source) entry = entry || (l.find("\\item{") != std::string::npos && l.find(title) != std::string::npos);
+    EXPECT_TRUE(entry) << src;
+  }
+}
+
+TEST(RenderPreprocess, CharactersReplacedInAnIncludedFileAreReported) {
+  TempDir d;
+  writeFile(d.file("sub.vdr"), "\xF0\x9F\x98\x80\xE8\xA1\xA8\n");  // an emoji, which CP932 lacks, and 表
+  Rendered r = Render(d, kHead + "\\input{sub}\n");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.log.find("\\input(sub.vdr)\n** sub.vdr の 1 文字はシフトJISにないため〓に置き換えました。\n"), std::string::npos)
+      << r.log;
+  EXPECT_NE(r.err.find("1 character(s) of " + d.file("sub.vdr")), std::string::npos) << r.err;
 }
 
 TEST(RenderPreprocess, PaperInTheLayoutDump) {
