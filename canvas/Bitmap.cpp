@@ -8,6 +8,7 @@
 namespace vel {
 
 void Bitmap::resize(int width, int height, uint32_t fill) {
+  dropSource();
   if (width <= 0 || height <= 0) {
     w_ = h_ = stride_ = 0;
     data_.clear();

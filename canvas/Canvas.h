@@ -73,6 +73,9 @@ class FaceMetrics {
   // Advance of one CP932 character code (byte, or lead<<8|trail).
   virtual double advanceUnits(uint16_t code) const = 0;
   virtual bool hasGlyph(uint16_t code) const = 0;
+  // The name of the face measured and drawn in place of this one when its
+  // own name is installed nowhere (CP932); empty when the name was found.
+  virtual std::string standIn() const { return {}; }
 
   // The em size of a font height (see Font::height).
   double emOf(int fontHeight) const {
@@ -167,6 +170,14 @@ class Canvas {
   virtual void drawBitmap(int x, int y, const Bitmap& b, std::optional<Color> transparent = std::nullopt) = 0;
   virtual void stretchBitmap(const Bitmap& b, int left, int top, int right, int bottom,
                              std::optional<Color> transparent = std::nullopt) = 0;
+  // The bitmap repeated over the pixels left..right-1, top..bottom-1
+  // (within the clip), in tiles of tileW x tileH pixels (fractions allowed)
+  // from (originX, originY). A surface that keeps images (PDF) stores the
+  // bitmap once however many tiles there are; this default stretches it
+  // once per tile, at most kMaxTiles of them.
+  static constexpr long long kMaxTiles = 10000;
+  virtual void tileBitmap(const Bitmap& b, int left, int top, int right, int bottom, double originX, double originY,
+                          double tileW, double tileH, std::optional<Color> transparent = std::nullopt);
 
   // A surface of the same kind that draws into a bitmap (figures render
   // fills off screen).

@@ -67,6 +67,11 @@ void FakeCanvas::drawBitmap(int x, int y, const Bitmap& b, std::optional<Color>)
 void FakeCanvas::stretchBitmap(const Bitmap& b, int l, int t, int r, int bm, std::optional<Color>) {
   add(box("stretch", l, t, r, bm) + fmt(" %dx%d", b.width(), b.height()));
 }
+void FakeCanvas::tileBitmap(const Bitmap& b, int l, int t, int r, int bm, double originX, double originY, double tileW,
+                            double tileH, std::optional<Color> transparent) {
+  add(box("tile", l, t, r, bm) + fmt(" from %.2f %.2f by %.2f %.2f %dx%d%s", originX, originY, tileW, tileH, b.width(),
+                                     b.height(), transparent ? " keyed" : ""));
+}
 std::unique_ptr<Canvas> FakeCanvas::createBitmapCanvas(Bitmap&) { return std::make_unique<FakeCanvas>(dpi_); }
 
 }  // namespace vel

@@ -45,6 +45,8 @@ class FakeCanvas : public Canvas {
   void setClip(const std::optional<Region>& r) override;
   void drawBitmap(int x, int y, const Bitmap& b, std::optional<Color> transparent) override;
   void stretchBitmap(const Bitmap& b, int l, int t, int r, int bm, std::optional<Color> transparent) override;
+  void tileBitmap(const Bitmap& b, int l, int t, int r, int bm, double originX, double originY, double tileW,
+                  double tileH, std::optional<Color> transparent) override;
   std::unique_ptr<Canvas> createBitmapCanvas(Bitmap& target) override;
 
   // One line per drawing call, UTF-8.

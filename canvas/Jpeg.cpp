@@ -61,7 +61,13 @@ bool fail(std::string* e, const char* why) {
 // Decodes into `out`; the caller's objects live outside this frame, so the
 // jump back from the library skips no destructor. The scan line buffer is
 // the library's own (freed by jpeg_destroy_decompress).
-bool decode(const uint8_t* data, size_t size, Bitmap& out, std::string* error, long long maxPixels) {
+//
+// `storable` gets the components (1 or 3) when a PDF may hold the file's
+// own data for the pixels, else 0: grey or YCbCr, Huffman-coded, 8 bits
+// (what every DCT decoder of a PDF reader takes, with the colour transform
+// it assumes).
+bool decode(const uint8_t* data, size_t size, Bitmap& out, std::string* error, long long maxPixels,
+            int* storable = nullptr) {
   jpeg_decompress_struct cinfo;
   ErrorManager em;
   jpeg_progress_mgr progress;
@@ -125,6 +131,10 @@ bool decode(const uint8_t* data, size_t size, Bitmap& out, std::string* error, l
       dst[3 * x + 2] = static_cast<uint8_t>(c * k / 255);
     }
   }
+  if (storable) {
+    const bool plain = !cinfo.arith_code && cinfo.data_precision == 8;
+    *storable = !plain ? 0 : cinfo.jpeg_color_space == JCS_GRAYSCALE ? 1 : cinfo.jpeg_color_space == JCS_YCbCr ? 3 : 0;
+  }
   const bool complete = cinfo.output_scanline >= cinfo.output_height;
   if (complete) jpeg_finish_decompress(&cinfo);
   const bool truncated = em.truncated || !complete;
@@ -147,7 +157,16 @@ bool LoadJpeg(const std::string& path, Bitmap& out, std::string* error) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return fail(error, "cannot open");
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return DecodeJpeg(bytes.data(), bytes.size(), out, error);
+  if (bytes.size() < 4) return fail(error, "no image");
+  int storable = 0;
+  if (!decode(bytes.data(), bytes.size(), out, error, kMaxImagePixels, &storable)) return false;
+  if (storable) {
+    auto source = std::make_shared<JpegSource>();
+    source->components = storable;
+    source->bytes = std::move(bytes);
+    out.setJpegSource(std::move(source));
+  }
+  return true;
 }
 
 }  // namespace vel

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "base/Cp932.h"
+#include "canvas/qt/PdfImages.h"
 #include "canvas/qt/QtCanvas.h"
 #include "layout/drawing/SheetDrawing.h"
 
@@ -154,6 +155,8 @@ bool PdfPrintDevice::beginDocument(const std::string& title) {
     return false;
   }
   canvas_ = std::make_unique<QtCanvas>(*painter_, dpi_, dpi_);
+  jpegs_ = std::make_unique<PdfJpegLog>();
+  canvas_->keepJpegFiles(jpegs_.get());
   return true;
 }
 
@@ -161,7 +164,11 @@ bool PdfPrintDevice::newPage() { return writer_ && writer_->newPage(); }
 
 bool PdfPrintDevice::endDocument() {
   canvas_.reset();
-  return painter_ && painter_->end();
+  if (!painter_ || !painter_->end()) return false;
+  // Qt has encoded the JPEG files' pixels again: the file gets their own
+  // data (or, should that fail, keeps Qt's).
+  if (jpegs_) (void)StoreJpegFilesAsIs(QString::fromStdString(path_), *jpegs_);
+  return true;
 }
 
 void PdfPrintDevice::abortDocument() {

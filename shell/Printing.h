@@ -21,6 +21,7 @@ class QPainter;
 namespace vel {
 
 class QtCanvas;
+class PdfJpegLog;
 
 // What printing needs of a printer.
 class PrintDevice {
@@ -121,6 +122,7 @@ class PdfPrintDevice final : public PrintDevice {
   std::unique_ptr<QPdfWriter> writer_;
   std::unique_ptr<QPainter> painter_;
   std::unique_ptr<QtCanvas> canvas_;
+  std::unique_ptr<PdfJpegLog> jpegs_;  // JPEG files drawn, stored as they are when the file is done
 };
 
 // Records the job: the calls made of it and, at each page end, the

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "canvas/Canvas.h"
 
@@ -33,6 +34,7 @@ struct FontState {
   int textRotationDeg = 0;        // rotated text inside figures
   double textRotationRad = 0;
   Font savedTextFont;             // the text font kept while math is set
+  std::vector<std::string> reportedFaces;  // face names installed nowhere, already reported
 };
 
 }  // namespace vel

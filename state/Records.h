@@ -66,6 +66,7 @@ struct PageInfo {
   Shared<LengthNameList> userLengths;
   std::array<int, 100> counters{};
   int itemLevel = 0;
+  int tateMode = 0;  // vertical writing as the page starts: its font commands take "@" faces
   Color bgColor = kWhite;
   bool hasBgColor = false;
   std::string bgImage;

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <map>
 #include <mutex>
 
 #include "base/Cp932.h"
@@ -18,45 +19,53 @@ struct Entry {
   bool italic;
   bool japanese;
   GlyphEncoding encoding;
+  int fallback;  // a JapaneseFallback, or -1 for the Japanese faces themselves
 };
 
 constexpr GlyphEncoding U = GlyphEncoding::Unicode;
 constexpr GlyphEncoding T = GlyphEncoding::TeX;
+constexpr int M = int(JapaneseFallback::Mincho);
+constexpr int G = int(JapaneseFallback::Gothic);
+constexpr int F = int(JapaneseFallback::FixedGothic);
 
 // Proportional Mincho must stay proportional (kana narrower than an em,
 // "、" half an em): IPAPMincho, not IPAex or Noto CJK.
 const Entry kEntries[] = {
-    {"ＭＳ Ｐ明朝", "IPAPMincho", false, true, U},
-    {"MS PMincho", "IPAPMincho", false, true, U},
-    {"ＭＳ 明朝", "IPAMincho", false, true, U},
-    {"MS Mincho", "IPAMincho", false, true, U},
-    {"ＭＳ ゴシック", "IPAGothic", false, true, U},
-    {"MS Gothic", "IPAGothic", false, true, U},
-    {"ＭＳ Ｐゴシック", "IPAPGothic", false, true, U},
-    {"MS PGothic", "IPAPGothic", false, true, U},
-    {"Times New Roman", "Liberation Serif", false, false, U},
-    {"Times New Roman Italic", "Liberation Serif", true, false, U},
-    {"Arial", "Liberation Sans", false, false, U},
-    {"Courier New", "Liberation Mono", false, false, U},
-    {"cmr10", "cmr10", false, false, T},
-    {"velr10", "cmr10", false, false, T},
-    {"velr7", "cmr10", false, false, T},
-    {"velr5", "cmr10", false, false, T},
-    {"cmmi10", "cmmi10", false, false, T},
-    {"velmi10", "cmmi10", false, false, T},
-    {"velmi7", "cmmi10", false, false, T},
-    {"velmi5", "cmmi10", false, false, T},
-    {"cmsy10", "cmsy10", false, false, T},
-    {"velsy10", "cmsy10", false, false, T},
-    {"velsy7", "cmsy10", false, false, T},
-    {"velsy5", "cmsy10", false, false, T},
-    {"cmex10", "cmex10", false, false, T},
-    {"velex10", "cmex10", false, false, T},
-    {"veltt10", "Liberation Mono", false, false, U},
-    {"velti10", "Liberation Serif", true, false, U},
-    {"velti7", "Liberation Serif", true, false, U},
-    {"velti5", "Liberation Serif", true, false, U},
+    {"ＭＳ Ｐ明朝", "IPAPMincho", false, true, U, -1},
+    {"MS PMincho", "IPAPMincho", false, true, U, -1},
+    {"ＭＳ 明朝", "IPAMincho", false, true, U, -1},
+    {"MS Mincho", "IPAMincho", false, true, U, -1},
+    {"ＭＳ ゴシック", "IPAGothic", false, true, U, -1},
+    {"MS Gothic", "IPAGothic", false, true, U, -1},
+    {"ＭＳ Ｐゴシック", "IPAPGothic", false, true, U, -1},
+    {"MS PGothic", "IPAPGothic", false, true, U, -1},
+    {"Times New Roman", "Liberation Serif", false, false, U, M},
+    {"Times New Roman Italic", "Liberation Serif", true, false, U, M},
+    {"Arial", "Liberation Sans", false, false, U, G},
+    {"Courier New", "Liberation Mono", false, false, U, F},
+    {"cmr10", "cmr10", false, false, T, M},
+    {"velr10", "cmr10", false, false, T, M},
+    {"velr7", "cmr10", false, false, T, M},
+    {"velr5", "cmr10", false, false, T, M},
+    {"cmmi10", "cmmi10", false, false, T, M},
+    {"velmi10", "cmmi10", false, false, T, M},
+    {"velmi7", "cmmi10", false, false, T, M},
+    {"velmi5", "cmmi10", false, false, T, M},
+    {"cmsy10", "cmsy10", false, false, T, M},
+    {"velsy10", "cmsy10", false, false, T, M},
+    {"velsy7", "cmsy10", false, false, T, M},
+    {"velsy5", "cmsy10", false, false, T, M},
+    {"cmex10", "cmex10", false, false, T, M},
+    {"velex10", "cmex10", false, false, T, M},
+    {"veltt10", "Liberation Mono", false, false, U, F},
+    {"velti10", "Liberation Serif", true, false, U, M},
+    {"velti7", "Liberation Serif", true, false, U, M},
+    {"velti5", "Liberation Serif", true, false, U, M},
 };
+
+// Generic families that fontconfig resolves to some installed font: a
+// name, not a missing face.
+constexpr const char* kGenericFamilies[] = {"serif", "sans-serif", "sans", "monospace", "mono"};
 
 // Families whose files are TeX-encoded whatever name led to them.
 bool isTexFamily(std::string_view family) {
@@ -99,41 +108,14 @@ std::mutex& fcMutex() {
   return m;
 }
 
-}  // namespace
-
-FaceChoice FaceTable::choose(std::string_view cp932Name) {
-  FaceChoice c;
-  std::string_view name = cp932Name;
-  while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
-  if (!name.empty() && name.front() == '@') {
-    c.vertical = true;
-    name.remove_prefix(1);
-  }
-  std::string utf8 = cp932ToUtf8(name);
-  std::string key = normalise(utf8);
-  for (const Entry& e : kEntries) {
-    if (normalise(e.name) == key) {
-      c.family = e.family;
-      c.forceItalic = e.italic;
-      c.japanese = e.japanese;
-      c.encoding = e.encoding;
-      return c;
-    }
-  }
-  size_t a = utf8.find_first_not_of(' ');
-  size_t b = utf8.find_last_not_of(' ');
-  c.family = a == std::string::npos ? std::string() : utf8.substr(a, b - a + 1);
-  c.japanese = hasNonAscii(c.family);
-  return c;
-}
-
-FaceFile FaceTable::resolve(std::string_view cp932Name, bool bold, bool italic) {
-  FaceChoice c = choose(cp932Name);
-  italic = italic || c.forceItalic;
-
+// The file fontconfig gives for a choice; `found` tells whether the name
+// is installed at all.
+FaceFile match(const FaceChoice& c, bool bold, bool italic, bool& found) {
   FaceFile f;
   f.encoding = c.encoding;
   f.vertical = c.vertical;
+  f.fallback = c.fallback;
+  found = true;
 
   std::lock_guard<std::mutex> lock(fcMutex());
   FcPattern* pat = FcPatternCreate();
@@ -148,6 +130,26 @@ FaceFile FaceTable::resolve(std::string_view cp932Name, bool bold, bool italic) 
   FcPattern* match = FcFontMatch(nullptr, pat, &result);
   FcPatternDestroy(pat);
   if (!match) return f;
+
+  // A name that is no table entry, no generic family and none of the
+  // match's family names is installed nowhere.
+  found = c.listed || c.family.empty();
+  for (const char* g : kGenericFamilies) found = found || normalise(c.family) == g;
+  // Family names compare as fontconfig compares them: without blanks or case.
+  auto compact = [](std::string_view v) {
+    std::string out;
+    for (char ch : normalise(v))
+      if (ch != ' ') out += ch;
+    return out;
+  };
+  const std::string wanted = compact(c.family);
+  FcChar8* name = nullptr;
+  for (int i = 0; !found && FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
+    found = name && compact(reinterpret_cast<const char*>(name)) == wanted;
+  if (!found) {
+    FcPatternDestroy(match);
+    return f;
+  }
 
   f.path = fcString(match, FC_FILE);
   f.family = fcString(match, FC_FAMILY);
@@ -179,6 +181,88 @@ FaceFile FaceTable::resolve(std::string_view cp932Name, bool bold, bool italic) 
   f.synthItalic = italic && !f.fileItalic;
   if (isTexFamily(f.family)) f.encoding = GlyphEncoding::TeX;
   return f;
+}
+
+}  // namespace
+
+FaceChoice FaceTable::choose(std::string_view cp932Name) {
+  FaceChoice c;
+  std::string_view name = cp932Name;
+  while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+  if (!name.empty() && name.front() == '@') {
+    c.vertical = true;
+    name.remove_prefix(1);
+  }
+  std::string utf8 = cp932ToUtf8(name);
+  std::string key = normalise(utf8);
+  for (const Entry& e : kEntries) {
+    if (normalise(e.name) == key) {
+      c.family = e.family;
+      c.forceItalic = e.italic;
+      c.japanese = e.japanese;
+      c.encoding = e.encoding;
+      c.listed = true;
+      if (e.fallback >= 0) c.fallback = JapaneseFallback(e.fallback);
+      return c;
+    }
+  }
+  size_t a = utf8.find_first_not_of(' ');
+  size_t b = utf8.find_last_not_of(' ');
+  c.family = a == std::string::npos ? std::string() : utf8.substr(a, b - a + 1);
+  c.japanese = hasNonAscii(c.family);
+  return c;
+}
+
+FaceFile FaceTable::resolve(std::string_view cp932Name, bool bold, bool italic) {
+  const FaceChoice c = choose(cp932Name);
+  bool found = true;
+  FaceFile f = match(c, bold, italic || c.forceItalic, found);
+  if (found) return f;
+  // Installed nowhere: the base face in the same style and direction.
+  FaceFile standIn = match(choose(standInName()), bold, italic || c.forceItalic, found);
+  standIn.vertical = c.vertical;
+  standIn.standIn = true;
+  return standIn;
+}
+
+std::string FaceTable::fallbackName(JapaneseFallback f, bool vertical) {
+  std::string name = vertical ? "@" : "";
+  switch (f) {
+    case JapaneseFallback::Mincho: return name + utf8ToCp932("ＭＳ Ｐ明朝");
+    case JapaneseFallback::Gothic: return name + utf8ToCp932("ＭＳ Ｐゴシック");
+    case JapaneseFallback::FixedGothic: return name + utf8ToCp932("ＭＳ ゴシック");
+  }
+  return name;
+}
+
+std::string FaceTable::standInName() { return utf8ToCp932("ＭＳ Ｐ明朝"); }
+
+std::string FaceTable::familyWithCharacter(char32_t u, bool sans) {
+  std::lock_guard<std::mutex> lock(fcMutex());
+  static std::map<std::pair<char32_t, bool>, std::string>* known = new std::map<std::pair<char32_t, bool>, std::string>;
+  auto it = known->find({u, sans});
+  if (it != known->end()) return it->second;
+  FcPattern* pat = FcPatternCreate();
+  FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(sans ? "sans-serif" : "serif"));
+  FcPatternAddString(pat, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
+  FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
+  FcCharSet* wanted = FcCharSetCreate();
+  FcCharSetAddChar(wanted, FcChar32(u));
+  FcPatternAddCharSet(pat, FC_CHARSET, wanted);
+  FcCharSetDestroy(wanted);
+  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+  FcDefaultSubstitute(pat);
+  FcResult result = FcResultNoMatch;
+  FcPattern* m = FcFontMatch(nullptr, pat, &result);
+  FcPatternDestroy(pat);
+  std::string family;
+  FcCharSet* has = nullptr;
+  // The best match need not have the character: only one that has it counts.
+  if (m && FcPatternGetCharSet(m, FC_CHARSET, 0, &has) == FcResultMatch && FcCharSetHasChar(has, FcChar32(u)))
+    family = fcString(m, FC_FAMILY);
+  if (m) FcPatternDestroy(m);
+  known->emplace(std::make_pair(u, sans), family);
+  return family;
 }
 
 }  // namespace vel

@@ -2,11 +2,13 @@
 // "velmi10", ...) resolved to installed font files. The system faces that
 // documents name and the program's own math faces have no files of those
 // names here, so a table maps them to stand-ins with the same role; any
-// other name goes to fontconfig as it is, and an unknown name gets whatever
-// fontconfig picks.
+// other name goes to fontconfig as it is. A name installed nowhere is
+// replaced by the base Japanese face (and the file says so), as a missing
+// face is on the system the documents were written for.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,11 @@ enum class GlyphEncoding {
   TeX,      // the byte is a TeX position, re-encoded for the font's cmap (texPositionToCmapCode)
 };
 
+// The Japanese face that draws the characters a face lacks: Mincho for a
+// serif face, Gothic for a sans-serif one, fixed-pitch Gothic for a
+// fixed-pitch one.
+enum class JapaneseFallback { Mincho, Gothic, FixedGothic };
+
 // The stand-in chosen for a face name, before any file is looked up.
 struct FaceChoice {
   std::string family;  // family asked of fontconfig (UTF-8)
@@ -25,6 +32,8 @@ struct FaceChoice {
   bool japanese = false;     // prefer a Japanese font when the family is missing
   GlyphEncoding encoding = GlyphEncoding::Unicode;
   bool vertical = false;  // the name began with "@": full-width glyphs turned for vertical writing
+  bool listed = false;    // one of the table's names
+  std::optional<JapaneseFallback> fallback;  // known from the table
 };
 
 // A font file resolved for a face name and style.
@@ -39,6 +48,9 @@ struct FaceFile {
   bool synthItalic = false; // italic asked for but the file is not: slant when drawing
   GlyphEncoding encoding = GlyphEncoding::Unicode;
   bool vertical = false;
+  // The name is installed nowhere: the file is that of kStandInFace.
+  bool standIn = false;
+  std::optional<JapaneseFallback> fallback;  // known from the table
 };
 
 class FaceTable {
@@ -50,6 +62,14 @@ class FaceTable {
   // an unknown family yields fontconfig's default font; with no font
   // installed at all, path is empty.
   static FaceFile resolve(std::string_view cp932Name, bool bold, bool italic);
+
+  // The CP932 name of a Japanese fallback face ("@" first for vertical writing).
+  static std::string fallbackName(JapaneseFallback f, bool vertical);
+  // The face that replaces a name installed nowhere (CP932): the base face.
+  static std::string standInName();
+  // The family of an installed font that has the character, preferring a
+  // Japanese one of the kind asked for; empty when no font has it.
+  static std::string familyWithCharacter(char32_t u, bool sans);
 };
 
 // The character code under which the TeX-encoded fonts of this system hold

@@ -2,12 +2,15 @@
 
 #include <QGlyphRun>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "base/Cp932.h"
+#include "canvas/qt/PdfImages.h"
 
 namespace vel {
 
@@ -99,6 +102,12 @@ void QtCanvas::prepare() {
   painter_->setRenderHint(QPainter::Antialiasing, false);
   painter_->setRenderHint(QPainter::TextAntialiasing, true);
   painter_->setBackgroundMode(Qt::TransparentMode);
+  // Bitmaps go into a PDF as their pixels are (Qt would encode them as JPEG).
+  if (storesImages()) painter_->setRenderHint(QPainter::LosslessImageRendering, true);
+}
+
+bool QtCanvas::storesImages() const {
+  return painter_ && painter_->paintEngine() && painter_->paintEngine()->type() == QPaintEngine::Pdf;
 }
 
 const FaceMetrics& QtCanvas::face(const Font& f) {
@@ -120,6 +129,7 @@ QtCanvas::GlyphLine QtCanvas::glyphLine(const Font& f, std::string_view s) {
     i += len;
     double adv = fc.advanceUnits(code) * k;
     line.glyphs.push_back(fc.glyphIndex(code));
+    line.faces.push_back(&fc.glyphFace(code));
     line.positions.push_back(QPointF(line.width, 0));
     line.advances.push_back(adv);
     line.turned.push_back(fc.file().vertical && code > 0xFF);
@@ -146,6 +156,7 @@ void QtCanvas::textOutPlaced(const Font& f, int y, const std::vector<PlacedChar>
   for (const PlacedChar& c : chars) {
     const double adv = fc.advanceUnits(c.code) * k;
     line.glyphs.push_back(fc.glyphIndex(c.code));
+    line.faces.push_back(&fc.glyphFace(c.code));
     line.positions.push_back(QPointF(c.x - x0, 0));
     line.advances.push_back(adv);
     line.turned.push_back(fc.file().vertical && c.code > 0xFF);
@@ -157,11 +168,9 @@ void QtCanvas::textOutPlaced(const Font& f, int y, const std::vector<PlacedChar>
 void QtCanvas::drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line) {
   const QtFace& fc = static_cast<const QtFace&>(face(f));
   const double em = fc.emOf(f.height);
-  const QRawFont raw = fc.drawingFont(em);
-  if (!raw.isValid()) return;
+  if (!fc.drawingFont(em).isValid()) return;
   const double k = em / fc.unitsPerEm();
   const TextMetrics tm = fc.metrics(em);
-  const FaceFile& file = fc.file();
 
   QPainter& p = *painter_;
   p.save();
@@ -173,10 +182,13 @@ void QtCanvas::drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line)
   p.setPen(colour);
 
   // Synthetic styles are drawn here rather than left to the rasteriser,
-  // so that every device (and every size) gets the same treatment.
-  const double boldShift = file.synthBold ? std::max(1.0, em / 48.0) : 0.0;
-  auto drawRun = [&](const QList<quint32>& g, const QList<QPointF>& pos) {
-    if (g.isEmpty()) return;
+  // so that every device (and every size) gets the same treatment. A
+  // fallback face draws its glyphs at the same em on the same baseline.
+  auto drawRun = [&](const QtFace& from, const QList<quint32>& g, const QList<QPointF>& pos) {
+    const QRawFont raw = from.drawingFont(em);
+    if (g.isEmpty() || !raw.isValid()) return;
+    const FaceFile& file = from.file();
+    const double boldShift = file.synthBold ? std::max(1.0, em / 48.0) : 0.0;
     QGlyphRun run;
     run.setRawFont(raw);
     run.setGlyphIndexes(g);
@@ -187,25 +199,35 @@ void QtCanvas::drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line)
     if (boldShift > 0) p.drawGlyphRun(QPointF(boldShift, 0), run);
     p.restore();
   };
+  auto faceOf = [&](qsizetype i) -> const QtFace& {
+    return size_t(i) < line.faces.size() && line.faces[size_t(i)] ? *line.faces[size_t(i)] : fc;
+  };
 
-  QList<quint32> upright;
-  QList<QPointF> uprightAt;
-  for (qsizetype i = 0; i < line.glyphs.size(); ++i) {
-    if (line.turned[i]) continue;
-    upright.push_back(line.glyphs[i]);
-    uprightAt.push_back(line.positions[i]);
+  // Upright glyphs in one run per face, in the order the faces first appear.
+  std::vector<const QtFace*> order;
+  for (qsizetype i = 0; i < line.glyphs.size(); ++i)
+    if (!line.turned[size_t(i)] && std::find(order.begin(), order.end(), &faceOf(i)) == order.end())
+      order.push_back(&faceOf(i));
+  for (const QtFace* from : order) {
+    QList<quint32> upright;
+    QList<QPointF> uprightAt;
+    for (qsizetype i = 0; i < line.glyphs.size(); ++i) {
+      if (line.turned[size_t(i)] || &faceOf(i) != from) continue;
+      upright.push_back(line.glyphs[i]);
+      uprightAt.push_back(line.positions[i]);
+    }
+    drawRun(*from, upright, uprightAt);
   }
-  drawRun(upright, uprightAt);
   for (qsizetype i = 0; i < line.glyphs.size(); ++i) {
-    if (!line.turned[i]) continue;
+    if (!line.turned[size_t(i)]) continue;
     // Turned a quarter counter-clockwise about the centre of its cell, so
     // that it stands upright in text rotated a quarter clockwise.
-    QPointF cellCentre(line.positions[i].x() + line.advances[i] / 2, (tm.descent - tm.ascent) / 2.0);
+    QPointF cellCentre(line.positions[i].x() + line.advances[size_t(i)] / 2, (tm.descent - tm.ascent) / 2.0);
     p.save();
     p.translate(cellCentre);
     p.rotate(-90);
     p.translate(-cellCentre);
-    drawRun({line.glyphs[i]}, {line.positions[i]});
+    drawRun(faceOf(i), {line.glyphs[i]}, {line.positions[i]});
     p.restore();
   }
 
@@ -253,7 +275,13 @@ QBrush QtCanvas::qBrush() const {
       return QBrush(toQColor(brush_.color), kHatch[h]);
     }
     case BrushStyle::Pattern:
-      if (brush_.pattern && !brush_.pattern->empty()) return QBrush(toQImage(*brush_.pattern).copy());
+      if (brush_.pattern && !brush_.pattern->empty()) {
+        // A kept image is the canvas's own; a wrapped one is copied, as the
+        // brush may outlive the bitmap.
+        bool fromJpeg = false;
+        const QImage img = const_cast<QtCanvas*>(this)->imageOf(*brush_.pattern, std::nullopt, false, fromJpeg);
+        return QBrush(storesImages() ? img : img.copy());
+      }
       return QBrush(Qt::NoBrush);
     case BrushStyle::Solid:
       break;
@@ -477,21 +505,106 @@ QImage QtCanvas::toQImage(const Bitmap& b, std::optional<Color> transparent) {
   return img;
 }
 
+namespace {
+
+// FNV-1a over 64-bit words of the pixel rows, the size and the key colour.
+uint64_t contentHash(const Bitmap& b, std::optional<Color> transparent) {
+  uint64_t h = 1469598103934665603ull;
+  auto mix = [&](uint64_t v) { h = (h ^ v) * 1099511628211ull; };
+  mix(uint64_t(b.width()) << 32 | uint32_t(b.height()));
+  mix(transparent ? 0x1000000ull | *transparent : 0);
+  const size_t rowBytes = size_t(b.width()) * 3;
+  for (int y = 0; y < b.height(); ++y) {
+    const uint8_t* r = b.row(y);
+    size_t i = 0;
+    for (; i + 8 <= rowBytes; i += 8) {
+      uint64_t v;
+      std::memcpy(&v, r + i, 8);
+      mix(v);
+    }
+    for (; i < rowBytes; ++i) mix(r[i]);
+  }
+  return h;
+}
+
+bool samePixels(const QImage& source, const Bitmap& b) {
+  if (source.width() != b.width() || source.height() != b.height()) return false;
+  const size_t rowBytes = size_t(b.width()) * 3;
+  for (int y = 0; y < b.height(); ++y)
+    if (std::memcmp(source.constScanLine(y), b.row(y), rowBytes) != 0) return false;
+  return true;
+}
+
+// Images kept for a PDF beyond this are forgotten (drawn again, they are
+// stored again).
+constexpr size_t kMaxStoredBytes = size_t(512) << 20;
+
+}  // namespace
+
+QImage QtCanvas::imageOf(const Bitmap& b, std::optional<Color> transparent, bool mayKeepJpeg, bool& fromJpeg) {
+  fromJpeg = false;
+  if (!storesImages()) return toQImage(b, transparent);
+  // One QImage per content: Qt's PDF engine stores an image once per
+  // QImage and reuses the object for every later drawing of it.
+  const uint64_t key = contentHash(b, transparent);
+  std::vector<StoredImage>& same = stored_[key];
+  for (const StoredImage& s : same)
+    if (samePixels(s.source, b)) {
+      fromJpeg = s.fromJpeg;
+      return s.image;
+    }
+  StoredImage s;
+  s.source = toQImage(b).copy();
+  s.image = transparent ? toQImage(b, transparent) : s.source;
+  s.fromJpeg = mayKeepJpeg && jpegLog_ && b.jpegSource();
+  if (s.fromJpeg) jpegLog_->add(b.jpegSource(), b.width(), b.height());
+  const size_t bytes = size_t(s.source.sizeInBytes()) + (transparent ? size_t(s.image.sizeInBytes()) : 0);
+  if (storedBytes_ + bytes > kMaxStoredBytes) {
+    stored_.clear();
+    storedBytes_ = 0;
+  }
+  storedBytes_ += bytes;
+  fromJpeg = s.fromJpeg;
+  QImage image = s.image;
+  stored_[key].push_back(std::move(s));
+  return image;
+}
+
 void QtCanvas::drawBitmap(int x, int y, const Bitmap& b, std::optional<Color> transparent) {
   if (!painter_ || b.empty()) return;
-  painter_->drawImage(QPoint(x, y), toQImage(b, transparent));
+  stretchBitmap(b, x, y, x + b.width(), y + b.height(), transparent);
 }
 
 void QtCanvas::stretchBitmap(const Bitmap& b, int l, int t, int r, int bm, std::optional<Color> transparent) {
   if (!painter_ || b.empty() || r == l || bm == t) return;
-  QImage img = toQImage(b, transparent);
+  bool fromJpeg = false;
+  const QImage img = imageOf(b, transparent, true, fromJpeg);
   // Reversed extents mirror the image.
-  bool flipX = r < l, flipY = bm < t;
-  if (flipX || flipY) img = img.mirrored(flipX, flipY);
+  const bool flipX = r < l, flipY = bm < t;
   normalise(l, t, r, bm);
   painter_->save();
-  painter_->setRenderHint(QPainter::SmoothPixmapTransform, true);
+  // Pixel-exact, as a stretched bitmap is: each device pixel takes the
+  // nearest source pixel.
+  painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
+  if (fromJpeg) painter_->setRenderHint(QPainter::LosslessImageRendering, false);
+  if (flipX || flipY)
+    painter_->setTransform(QTransform(flipX ? -1 : 1, 0, 0, flipY ? -1 : 1, flipX ? l + r : 0, flipY ? t + bm : 0),
+                           true);
   painter_->drawImage(QRect(l, t, r - l, bm - t), img);
+  painter_->restore();
+}
+
+void QtCanvas::tileBitmap(const Bitmap& b, int left, int top, int right, int bottom, double originX, double originY,
+                          double tileW, double tileH, std::optional<Color> transparent) {
+  if (!painter_ || b.empty() || right <= left || bottom <= top || !(tileW > 0) || !(tileH > 0)) return;
+  bool fromJpeg = false;
+  // One texture brush: the image is kept once and the surface repeats it
+  // (a tiling pattern in a PDF).
+  QBrush brush(imageOf(b, transparent, false, fromJpeg));
+  brush.setTransform(QTransform(tileW / b.width(), 0, 0, tileH / b.height(), originX, originY));
+  painter_->save();
+  painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter_->fillRect(QRect(left, top, right - left, bottom - top), brush);
   painter_->restore();
 }
 

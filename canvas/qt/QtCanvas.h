@@ -12,12 +12,17 @@
 #include <QPainter>
 #include <QRegion>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "canvas/Canvas.h"
 #include "canvas/qt/QtFonts.h"
 
 class QPaintDevice;
+
+namespace vel {
+class PdfJpegLog;
+}
 
 namespace vel {
 
@@ -69,7 +74,15 @@ class QtCanvas final : public Canvas {
   void drawBitmap(int x, int y, const Bitmap& b, std::optional<Color> transparent = std::nullopt) override;
   void stretchBitmap(const Bitmap& b, int left, int top, int right, int bottom,
                      std::optional<Color> transparent = std::nullopt) override;
+  void tileBitmap(const Bitmap& b, int left, int top, int right, int bottom, double originX, double originY,
+                  double tileW, double tileH, std::optional<Color> transparent = std::nullopt) override;
   std::unique_ptr<Canvas> createBitmapCanvas(Bitmap& target) override;
+
+  // Drawing into a PDF: the pixels of JPEG files are drawn so that the
+  // finished file can get the files' own data (StoreJpegFilesAsIs), noted
+  // in `log`, which must outlive the painting. Without a log every image
+  // is stored lossless.
+  void keepJpegFiles(PdfJpegLog* log) { jpegLog_ = log; }
 
   // What textOut draws for a string: glyph indexes and their pen positions
   // along the baseline in device pixels (each glyph at its own advance, no
@@ -79,6 +92,7 @@ class QtCanvas final : public Canvas {
     QList<QPointF> positions;
     std::vector<double> advances;
     std::vector<bool> turned;  // full-width glyphs of a vertical ("@") face
+    std::vector<const QtFace*> faces;  // the face each glyph is drawn from (a fallback for characters the font lacks)
     double width = 0;
   };
   GlyphLine glyphLine(const Font& f, std::string_view cp932);
@@ -111,6 +125,23 @@ class QtCanvas final : public Canvas {
   QRectF outlineBox(int left, int top, int right, int bottom) const;
   void arcPath(QPainterPath& path, int kind, int left, int top, int right, int bottom, int x1, int y1, int x2,
                int y2) const;
+
+  // Whether the painter stores images (a PDF): each image is then kept
+  // once per content, so that the file holds it once however often it
+  // is drawn.
+  bool storesImages() const;
+  // The image a bitmap is drawn as; `fromJpeg` tells that it is to be
+  // drawn lossy for StoreJpegFilesAsIs.
+  QImage imageOf(const Bitmap& b, std::optional<Color> transparent, bool mayKeepJpeg, bool& fromJpeg);
+
+  struct StoredImage {
+    QImage source;  // the bitmap's pixels, to tell contents with equal hashes apart
+    QImage image;   // what is drawn (the source, or it with the transparent colour cut out)
+    bool fromJpeg = false;
+  };
+  std::unordered_map<uint64_t, std::vector<StoredImage>> stored_;
+  size_t storedBytes_ = 0;
+  PdfJpegLog* jpegLog_ = nullptr;
 
   QImage image_;                       // owned target (bitmaps)
   std::unique_ptr<QPainter> owned_;    // painter begun by this canvas

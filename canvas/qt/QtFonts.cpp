@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFont>
 #include <QGuiApplication>
+#include <cctype>
 #include <cmath>
 #include <tuple>
 #include <unordered_map>
@@ -28,6 +29,8 @@ QByteArray readAt(QFile& f, qint64 offset, qint64 length) {
   if (length <= 0 || !f.seek(offset)) return {};
   return f.read(length);
 }
+
+}  // namespace
 
 // A character-to-glyph subtable of the cmap (formats 0, 4, 6 and 12).
 class CmapTable {
@@ -102,6 +105,8 @@ class CmapTable {
   bool symbol_ = false;
 };
 
+namespace {
+
 // Which cmap subtable serves an encoding: lower is better, -1 unusable.
 int cmapRank(uint16_t platform, uint16_t encoding, uint16_t format, GlyphEncoding want) {
   bool full = format == 12;
@@ -132,6 +137,9 @@ struct SfntFile {
   uint16_t numHMetrics = 0;
   QByteArray cmap;
   QByteArray gsub;
+  QByteArray panose;         // the OS/2 PANOSE classification (10 bytes)
+  bool fixedPitch = false;   // post.isFixedPitch
+  bool japanese = false;     // has kana and kanji
 
   bool loaded = false;
 
@@ -177,6 +185,21 @@ struct SfntFile {
     if (s->ascent + s->descent <= 0) {
       s->ascent = 0.8 * s->unitsPerEm;
       s->descent = 0.2 * s->unitsPerEm;
+    }
+    if (os2.size() >= 42) s->panose = os2.mid(32, 10);
+    if (post.size() >= 16) s->fixedPitch = u32(post, 12) != 0;
+    const CmapTable unicode = s->cmapFor(GlyphEncoding::Unicode);
+    s->japanese = unicode.valid() && unicode.glyph(0x3042) && unicode.glyph(0x6F22);  // "あ", "漢"
+    if (s->japanese) {
+      // A cell of one em, split where the ideographic em box puts the baseline.
+      const double typoAscent = os2.size() >= 72 ? s16(os2, 68) : 0, typoDescent = os2.size() >= 72 ? -s16(os2, 70) : 0;
+      if (typoAscent > 0 && typoDescent >= 0 && std::fabs(typoAscent + typoDescent - s->unitsPerEm) < 1) {
+        s->ascent = typoAscent;
+        s->descent = typoDescent;
+      } else {
+        s->ascent = 0.88 * s->unitsPerEm;
+        s->descent = 0.12 * s->unitsPerEm;
+      }
     }
     if (post.size() >= 12) {
       // post gives the centre of the underline; the drawn bar hangs from its top.
@@ -284,7 +307,39 @@ struct SfntFile {
   }
 };
 
-QtFace::QtFace(FaceFile file, std::shared_ptr<const SfntFile> font) : file_(std::move(file)), font_(std::move(font)) {}
+namespace {
+
+bool containsWord(std::string family, const char* word) {
+  for (char& c : family) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return family.find(word) != std::string::npos;
+}
+
+// The Japanese face for a Latin face: from its PANOSE class (sans-serif
+// styles 11-13, monospaced proportion 9) and its post table, else its name.
+JapaneseFallback classify(const FaceFile& file, const SfntFile& font) {
+  const QByteArray& p = font.panose;
+  const bool latinText = p.size() == 10 && p[0] == 2;
+  if (font.fixedPitch || (latinText && p[3] == 9)) return JapaneseFallback::FixedGothic;
+  if ((latinText && p[1] >= 11 && p[1] <= 13) || containsWord(file.family, "sans") ||
+      containsWord(file.family, "gothic"))
+    return JapaneseFallback::Gothic;
+  return JapaneseFallback::Mincho;
+}
+
+}  // namespace
+
+QtFace::QtFace(FaceFile file, std::shared_ptr<const SfntFile> font, bool bold, bool italic)
+    : file_(std::move(file)), font_(std::move(font)), bold_(bold), italic_(italic) {
+  sources_[0].store(this, std::memory_order_release);
+  if (!font_->loaded) return;
+  if (file_.fallback) fallback_ = file_.fallback;
+  else if (!font_->japanese) fallback_ = classify(file_, *font_);
+  cmap_ = std::make_unique<CmapTable>(font_->cmapFor(file_.encoding));
+  // A vertical face draws the vertical forms but keeps the advances of
+  // the horizontal ones, so both variants measure alike.
+  if (file_.vertical)
+    vertical_ = std::make_unique<std::unordered_map<uint16_t, uint16_t>>(font_->verticalForms());
+}
 
 QtFace::~QtFace() {
   for (auto& b : blocks_) delete b.load();
@@ -299,41 +354,81 @@ double QtFace::advanceUnits(uint16_t code) const {
   return entry(code).advance;
 }
 
-bool QtFace::hasGlyph(uint16_t code) const { return entry(code).glyph != 0; }
+bool QtFace::hasGlyph(uint16_t code) const {
+  const Entry& e = entry(code);
+  return e.source == 0 && e.glyph != 0;
+}
+
+std::string QtFace::standIn() const { return file_.standIn ? FaceTable::standInName() : std::string(); }
 
 double QtFace::underlineOffsetUnits() const { return font_->underlineOffset; }
 double QtFace::underlineThicknessUnits() const { return font_->underlineThickness; }
 double QtFace::strikeoutOffsetUnits() const { return font_->strikeoutOffset; }
 double QtFace::strikeoutThicknessUnits() const { return font_->strikeoutThickness; }
 
+QtFace::Entry QtFace::ownEntry(uint16_t code) const {
+  Entry e;
+  if (!font_->loaded) return e;
+  uint32_t g = 0;
+  if (cmap_ && cmap_->valid()) {
+    if (file_.encoding == GlyphEncoding::TeX) {
+      if (code <= 0xFF) g = cmap_->glyph(texPositionToCmapCode(uint8_t(code)));
+    } else if (char32_t u = cp932ToUnicode(code)) {
+      g = cmap_->glyph(u);
+    }
+  }
+  if (g > 0xFFFF) g = 0;
+  // Codes that are no character (a lead byte alone, a bad trail byte)
+  // still measure: as the missing glyph, the way they would draw.
+  e.advance = font_->advance(g);
+  if (vertical_ && code > 0xFF)
+    if (auto v = vertical_->find(uint16_t(g)); v != vertical_->end()) g = v->second;
+  e.glyph = uint16_t(g);
+  return e;
+}
+
+uint8_t QtFace::sourceIndex(const QtFace& f) const {
+  for (size_t i = 0; i < sourceCount_; ++i)
+    if (sources_[i].load(std::memory_order_relaxed) == &f) return uint8_t(i);
+  if (sourceCount_ >= kMaxSources) return 0;
+  sources_[sourceCount_].store(&f, std::memory_order_release);
+  return uint8_t(sourceCount_++);
+}
+
+QtFace::Entry QtFace::fallbackEntry(uint16_t code) const {
+  const char32_t u = cp932ToUnicode(code);
+  // The one-byte codes of a TeX face are positions, not characters.
+  if (!u || (file_.encoding == GlyphEncoding::TeX && code <= 0xFF)) return {};
+  auto take = [&](const QtFace& f) -> Entry {
+    if (&f == this) return {};
+    Entry e = f.ownEntry(code);
+    if (!e.glyph) return {};
+    e.source = sourceIndex(f);
+    if (!e.source) return {};
+    e.advance *= unitsPerEm() / f.unitsPerEm();
+    return e;
+  };
+  if (fallback_) {
+    Entry e = take(QtFonts::face(FaceTable::fallbackName(*fallback_, file_.vertical), bold_, italic_));
+    if (e.source) return e;
+  }
+  const bool sans = fallback_ ? *fallback_ != JapaneseFallback::Mincho : containsWord(file_.family, "gothic");
+  const std::string family = FaceTable::familyWithCharacter(u, sans);
+  if (family.empty()) return {};
+  return take(QtFonts::face((file_.vertical ? "@" : "") + utf8ToCp932(family), bold_, italic_));
+}
+
 const QtFace::Block* QtFace::fillBlock(unsigned lead) const {
   std::lock_guard<std::mutex> lock(fillMutex_);
   if (const Block* b = blocks_[lead].load(std::memory_order_acquire)) return b;
   auto block = std::make_unique<Block>();
   if (font_->loaded) {
-    CmapTable cmap = font_->cmapFor(file_.encoding);
-    // A vertical face draws the vertical forms but keeps the advances of
-    // the horizontal ones, so both variants measure alike.
-    if (file_.vertical && !vertical_)
-      vertical_ = std::make_unique<std::unordered_map<uint16_t, uint16_t>>(font_->verticalForms());
-    // Codes that are no character (a lead byte alone, a bad trail byte)
-    // still measure: as the missing glyph, the way they would draw.
-    uint16_t missingAdvance = font_->advance(0);
     for (unsigned trail = 0; trail < 256; ++trail) {
-      uint16_t code = uint16_t((lead << 8) | trail);
-      uint32_t g = 0;
-      if (cmap.valid()) {
-        if (file_.encoding == GlyphEncoding::TeX) {
-          if (lead == 0) g = cmap.glyph(texPositionToCmapCode(uint8_t(trail)));
-        } else if (char32_t u = cp932ToUnicode(code)) {
-          g = cmap.glyph(u);
-        }
-      }
-      if (g > 0xFFFF) g = 0;
-      uint16_t advance = g ? font_->advance(g) : missingAdvance;
-      if (vertical_ && lead != 0)
-        if (auto v = vertical_->find(uint16_t(g)); v != vertical_->end()) g = v->second;
-      (*block)[trail] = {uint16_t(g), advance};
+      const uint16_t code = uint16_t((lead << 8) | trail);
+      Entry e = ownEntry(code);
+      if (!e.glyph)
+        if (Entry f = fallbackEntry(code); f.source) e = f;
+      (*block)[trail] = e;
     }
   }
   const Block* b = block.release();
@@ -412,7 +507,7 @@ const QtFace& QtFonts::face(std::string_view cp932Name, bool bold, bool italic) 
   FaceFile file = FaceTable::resolve(cp932Name, bold, italic);
   auto& data = (*files)[{file.path, file.index}];
   if (!data) data = SfntFile::load(file.path, file.index);
-  auto face = std::make_unique<QtFace>(std::move(file), data);
+  auto face = std::make_unique<QtFace>(std::move(file), data, bold, italic);
   const QtFace& ref = *face;
   faces->emplace(std::move(key), std::move(face));
   return ref;

@@ -87,6 +87,14 @@ Result<Extent> DrawFigureImage(State& st, const FigureImage& figure, bool draw);
 void ImageDraw(State& st, int x, int y, const Bitmap& bmp, std::optional<Color> transparent = std::nullopt);
 void ImageStretchDraw(State& st, const Bitmap& bmp, int left, int top, int right, int bottom,
                       std::optional<Color> transparent = std::nullopt);
+// A bitmap tiled over the device pixels left..right-1, top..bottom-1 in
+// tiles of tileW x tileH layout units from the layout point (originX,
+// originY), as one image. Past Canvas::kMaxTiles tiles, a tile is made of
+// several copies of the bitmap so that the count stays within the limit
+// (the picture is the same); nothing is drawn when even such a tile would
+// be too large.
+void ImageTileDraw(State& st, const Bitmap& bmp, int left, int top, int right, int bottom, double originX,
+                   double originY, double tileW, double tileH, std::optional<Color> transparent = std::nullopt);
 // The search of an image file: a name with a folder as written (from the
 // document's folder when relative), else the document's folder and then
 // the image folders of the settings. The native path, or empty.

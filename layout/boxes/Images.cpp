@@ -2,6 +2,7 @@
 // placement of images at figure points and as tiles.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 
 #include "base/Cp932.h"
@@ -18,9 +19,23 @@ namespace {
 
 using namespace boxtext;
 
-// A rotated image is built at the device size it is drawn at, within this budget.
+// A rotated image is built at the device size it is drawn at, within this
+// budget; so is a tile made of copies of a small bitmap.
 constexpr long long kMaxRotatedPixels = 16LL * 1024 * 1024;
-constexpr long long kMaxTiles = 10000;
+constexpr long long kMaxTilePixels = 16LL * 1024 * 1024;
+constexpr long long kMaxTiles = Canvas::kMaxTiles;
+
+// A bitmap of kx x ky copies of bmp.
+Bitmap repeated(const Bitmap& bmp, int kx, int ky) {
+  Bitmap out(bmp.width() * kx, bmp.height() * ky);
+  const size_t rowBytes = static_cast<size_t>(bmp.width()) * 3;
+  for (int y = 0; y < out.height(); ++y) {
+    const uint8_t* from = bmp.row(y % bmp.height());
+    uint8_t* to = out.row(y);
+    for (int i = 0; i < kx; ++i) std::memcpy(to + i * rowBytes, from, rowBytes);
+  }
+  return out;
+}
 
 bool canOpen(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
@@ -161,6 +176,29 @@ void ImageStretchDraw(State& st, const Bitmap& bmp, int left, int top, int right
   if (st.canvas && !bmp.empty()) st.canvas->stretchBitmap(bmp, left, top, right, bottom, transparent);
 }
 
+void ImageTileDraw(State& st, const Bitmap& bmp, int left, int top, int right, int bottom, double originX,
+                   double originY, double tileW, double tileH, std::optional<Color> transparent) {
+  if (!st.canvas || bmp.empty() || right <= left || bottom <= top || !(tileW > 0) || !(tileH > 0)) return;
+  const double S = st.draw.scale;
+  const double ox = originX * S, oy = originY * S;
+  double w = tileW * S, h = tileH * S;
+  if (!(w > 0) || !(h > 0)) return;
+  // Tiles between the origin and the far edges (the origin is the area's corner).
+  auto count = [](double from, int to, double size) { return std::max(1.0, std::ceil((to - from) / size)); };
+  double cols = count(ox, right, w), rows = count(oy, bottom, h);
+  int kx = 1, ky = 1;
+  while (cols * rows > double(kMaxTiles)) {
+    if (cols >= rows) kx *= 2, w *= 2, cols = std::ceil(cols / 2);
+    else ky *= 2, h *= 2, rows = std::ceil(rows / 2);
+    if (static_cast<long long>(bmp.width()) * kx * bmp.height() * ky > kMaxTilePixels) return;
+  }
+  if (kx == 1 && ky == 1) {
+    st.canvas->tileBitmap(bmp, left, top, right, bottom, ox, oy, w, h, transparent);
+    return;
+  }
+  st.canvas->tileBitmap(repeated(bmp, kx, ky), left, top, right, bottom, ox, oy, w, h, transparent);
+}
+
 std::string FindImageFile(const State& st, const std::string& name) {
   const std::string native = nativeName(name);
   if (native.empty()) return {};
@@ -264,6 +302,13 @@ Result<Extent> DrawFigureImage(State& st, const FigureImage& f, bool draw) {
     const double aw = f.areaRight - f.areaLeft, ah = f.areaBottom - f.areaTop;
     if (aw <= 0 || ah <= 0) return size;
     const long long cols = static_cast<long long>(std::ceil(aw / w)), rows = static_cast<long long>(std::ceil(ah / h));
+    if (st.font.textRotationDeg == 0) {
+      // One image over the whole tiles.
+      ImageTileDraw(st, bmp, DevicePoint(st, f.areaLeft), DevicePoint(st, f.areaTop),
+                    DevicePoint(st, f.areaLeft + cols * w), DevicePoint(st, f.areaTop + rows * h), f.areaLeft,
+                    f.areaTop, w, h, transparent);
+      return size;
+    }
     if (cols * rows > kMaxTiles) return size;
     for (long long r = 0; r < rows; ++r)
       for (long long c = 0; c < cols; ++c)

@@ -200,7 +200,7 @@ constexpr CommandTraits kTraits[] = {
     {cmd::TableOfContents, "\\tableofcontents", 0, 0, 0, 0, 0, 0, 0, N, N, A::Keep, N, N},
     {cmd::BoldMath, "\\boldmath, \\unboldmath", 0, All, 0, 0, 0, All, 0, N, N, A::Keep, N, N},
     {cmd::Background, "background", All, 0, 0, All, 0, 0, 0, N, N, A::Keep, N, N},
-    {cmd::TateMode, "\\tatemode", All, 0, All, 0, 0, 0, 0, N, N, A::Keep, N, N},
+    {cmd::TateMode, "\\tatemode", All, 0, All, 0, 0, All, 0, N, N, A::Keep, N, N},
     {cmd::CenterLine, "\\centerline", All, 0, 0, All, 0, 0, All, Y, Y, A::None, N, N},
     {cmd::RightLine, "\\rightline", All, 0, 0, All, 0, 0, All, Y, Y, A::None, N, N},
     {cmd::DisplayMath2, "display formula", 0, 0, 0, 0, 0, 0, All, Y, Y, A::None, N, N},

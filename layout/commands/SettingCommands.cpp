@@ -279,6 +279,8 @@ void ReplayCommandWord(State& st, const WordInfo& w, std::string& wordText, bool
     case cmd::MathSetting: fx::MathSetting(st, sub, text); break;
     case cmd::MatrixSep: fx::MatrixSep(st, sub, text); break;
     case cmd::ToVal: fx::ToVal(st, text); break;
+    // The font commands after it take the "@" faces again.
+    case cmd::TateMode: fx::TateMode(st, text); break;
     default: break;  // line ends and the rest: nothing to re-apply
   }
 }

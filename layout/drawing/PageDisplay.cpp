@@ -140,8 +140,9 @@ void drawFloat(State& st, int mini, int top, int x) {
 }
 
 // A background image tiled over a rectangle (layout units) from its
-// top-left corner, clipped to it. A pixel of the image counts as a pixel
-// at 96 dots per inch, so the pattern has the same size on every device.
+// top-left corner, clipped to it, as one image. A pixel of the image counts
+// as a pixel at 96 dots per inch, so the pattern has the same size on
+// every device.
 void tileImage(State& st, const std::string& nameCp932, int l, int t, int r, int b) {
   if (!st.canvas || r <= l || b <= t) return;
   const std::string path = FindImageFile(st, nameCp932);
@@ -149,17 +150,8 @@ void tileImage(State& st, const std::string& nameCp932, int l, int t, int r, int
   Bitmap bmp;
   if (LoadImageFile(path, bmp) != 1 || bmp.empty()) return;
   const double tileW = bmp.width() * units::kPerInch / 96.0, tileH = bmp.height() * units::kPerInch / 96.0;
-  const std::optional<Region> old = st.canvas->clip();
-  st.canvas->setClip(Region::rect(DeviceFill(st, l), DeviceFill(st, t), DeviceFill(st, r), DeviceFill(st, b)));
-  const int cols = static_cast<int>(std::ceil((r - l) / tileW));
-  const int rows = static_cast<int>(std::ceil((b - t) / tileH));
-  for (int j = 0; j < rows; ++j)
-    for (int i = 0; i < cols; ++i) {
-      const double x = l + i * tileW, y = t + j * tileH;
-      st.canvas->stretchBitmap(bmp, DevicePos(st, x), DevicePos(st, y), DevicePos(st, x + tileW),
-                               DevicePos(st, y + tileH));
-    }
-  st.canvas->setClip(old);
+  ImageTileDraw(st, bmp, DeviceFill(st, l), DeviceFill(st, t), DeviceFill(st, r), DeviceFill(st, b), l, t, tileW,
+                tileH);
 }
 
 void drawBackground(State& st, bool hasColor, Color color, bool hasImage, const std::string& image, int l, int t,
@@ -231,8 +223,9 @@ void drawColumn(State& st, int c, bool firstOfSheet, const PageInfo* page) {
   }
   if (y > top) y += sep;
 
-  // 6. The rule in the gap after this column.
-  if (j < perSheet - 1) {
+  // 6. The rule in the gap after this column, only before a column that
+  // was made (the last sheet may end with empty slots).
+  if (j < perSheet - 1 && c + 1 < st.col.columnsMade) {
     const int rule = g.columnRule[size_t(std::min(j, 2))];
     if (rule > 0) {
       const int gap = g.columnSep[size_t(std::min(j, 2))];

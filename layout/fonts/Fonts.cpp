@@ -29,6 +29,19 @@ void ApplyHeight(State& st, int styleLevel) {
   GetFontMetric(st);
 }
 
+// A face name installed nowhere is measured and drawn in a stand-in; the
+// author hears of it once per run, from the pass that is kept (a first pass
+// before the table of contents is typeset again) and never while drawing.
+void ReportStandIn(State& st) {
+  if (!st.canvas || st.draw.drawing || (st.pre.contentsRequested && !st.pre.contentsPassDone)) return;
+  const std::string standIn = st.canvas->face(st.chr.font).standIn();
+  if (standIn.empty()) return;
+  std::vector<std::string>& seen = st.font.reportedFaces;
+  if (std::find(seen.begin(), seen.end(), st.chr.font.name) != seen.end()) return;
+  seen.push_back(st.chr.font.name);
+  st.message("** " + SJ("フォント(") + st.chr.font.name + SJ(")がありません。") + standIn + SJ("で代用します。"));
+}
+
 }  // namespace
 
 Font BaseFont(const State& st) {
@@ -83,6 +96,7 @@ void SetFontName(State& st, std::string_view nameIn, int styleLevel) {
   st.chr.font.name = name;
   st.chr.font.charset = kDefaultCharset;
   ApplyHeight(st, styleLevel);
+  ReportStandIn(st);
 }
 
 void SetFontSize(State& st, std::string_view textIn, int styleLevel) {

@@ -147,6 +147,7 @@ PageInfo MakePageSnapshot(const State& st) {
   p.userLengths = st.val.userLengthList;
   p.counters = st.val.counters;
   p.itemLevel = st.line.itemLevel;
+  p.tateMode = st.font.tateMode;
   return p;
 }
 
@@ -157,6 +158,7 @@ void RestorePageSnapshot(State& st, const PageInfo& p) {
   ApplyCharStyle(st, p.style.chr);
   st.para = p.style.para;
   st.line.itemLevel = p.itemLevel;
+  st.font.tateMode = p.tateMode;
   st.val.counters = p.counters;
 }
 

@@ -2,14 +2,20 @@
 // was written for: probed at a few pixels that the rules decide.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <cmath>
 #include <numbers>
+#include <set>
 
 #include "TestSupport.h"
 #include "base/Cp932.h"
+#include "canvas/Jpeg.h"
+#include "canvas/qt/PdfImages.h"
 #include "canvas/qt/QtCanvas.h"
 
 using namespace vel;
@@ -427,6 +433,127 @@ TEST(QtCanvasBitmaps, PatternBrushTilesTheBitmap) {
   EXPECT_NE(ink(img, 4, 4), ink(img, 5, 4));
 }
 
+TEST(QtCanvasBitmaps, StretchingIsPixelExact) {
+  // A 2 x 2 checker enlarged eight times: every device pixel takes the
+  // colour of the nearest bitmap pixel, none a blend of two.
+  Bitmap bmp(2, 2, kWhite);
+  bmp.setPixel(0, 0, rgb(255, 0, 0));
+  bmp.setPixel(1, 1, rgb(255, 0, 0));
+  QImage img = paint(16, 16, [&](QtCanvas& c) { c.stretchBitmap(bmp, 0, 0, 16, 16); });
+  std::set<QRgb> colours;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) colours.insert(img.pixel(x, y) & 0xFFFFFF);
+  EXPECT_EQ(colours, (std::set<QRgb>{0xFF0000, 0xFFFFFF}));
+  EXPECT_EQ(img.pixel(7, 7) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(img.pixel(8, 7) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(QtCanvasBitmaps, TilesRepeatFromTheirOriginWithinTheRectangle) {
+  // A red pixel beside a white one, tiles of 4.5 x 3 pixels from (2, 1),
+  // over the pixels 3..19 x 2..9.
+  Bitmap bmp(2, 1, kWhite);
+  bmp.setPixel(0, 0, rgb(255, 0, 0));
+  QImage img = paint(24, 12, [&](QtCanvas& c) { c.tileBitmap(bmp, 3, 2, 20, 10, 2, 1, 4.5, 3); });
+  EXPECT_EQ(inkBox(img), QRect(3, 2, 15, 8));  // pixels 18 and 19 are the white half of a tile
+  auto red = [&](int x, int y) { return (img.pixel(x, y) & 0xFFFFFF) == 0xFF0000u; };
+  // Tile columns start at 2, 6.5, 11, 15.5: the red halves cover 2-3, 6-8, 11-12, 15-17.
+  for (int x : {3, 7, 11, 12, 16, 17}) EXPECT_TRUE(red(x, 5)) << x;
+  for (int x : {4, 5, 9, 10, 13, 14, 19}) EXPECT_FALSE(red(x, 5)) << x;
+  EXPECT_TRUE(paper(img, 2, 5));
+  EXPECT_TRUE(paper(img, 11, 10));
+}
+
+namespace {
+
+// The image objects of a PDF file, as their dictionaries' filters: "jpeg"
+// or "flate".
+std::vector<std::string> pdfImages(const QByteArray& pdf) {
+  std::vector<std::string> out;
+  for (qsizetype at = pdf.indexOf("/Subtype /Image"); at >= 0; at = pdf.indexOf("/Subtype /Image", at + 1)) {
+    const qsizetype end = pdf.indexOf(">>", at);
+    const QByteArray dict = pdf.mid(at, end - at);
+    out.push_back(dict.contains("/DCTDecode") ? "jpeg" : dict.contains("/FlateDecode") ? "flate" : "other");
+  }
+  return out;
+}
+
+// A JPEG file of w x h pixels, loaded as the engine loads it.
+std::string jpegFile(const veltest::TempDir& dir, const char* name, bool grey, Bitmap& bmp) {
+  QImage img(64, 32, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) img.setPixelColor(x, y, QColor(x * 4, y * 8, 128));
+  const std::string path = dir.file(name);
+  EXPECT_TRUE(img.save(QString::fromStdString(path), "JPG", 80));
+  EXPECT_TRUE(LoadJpeg(path, bmp));
+  return veltest::readFile(path);
+}
+
+}  // namespace
+
+// Into a PDF, each image once however often it is drawn, bitmaps lossless,
+// JPEG files with their own data, tiles as one image.
+TEST(QtCanvasSurfaces, PdfKeepsEachImageOnceAndJpegFilesAsTheyAre) {
+  veltest::TempDir tmp;
+  Bitmap colour, grey;
+  const std::string colourFile = jpegFile(tmp, "c.jpg", false, colour);
+  const std::string greyFile = jpegFile(tmp, "g.jpg", true, grey);
+  ASSERT_TRUE(colour.jpegSource() && grey.jpegSource());
+  EXPECT_EQ(grey.jpegSource()->components, 1);
+  Bitmap art(8, 8, kWhite), tile(1, 1, rgb(0, 0, 255));
+  for (int i = 0; i < 8; ++i) art.setPixel(i, i, kBlack);
+  Bitmap artAgain = art;  // the same pixels in another bitmap: still one image
+
+  const QString path = QString::fromStdString(tmp.file("images.pdf"));
+  PdfJpegLog log;
+  QElapsedTimer timer;
+  timer.start();
+  {
+    QPdfWriter pdf(path);
+    pdf.setResolution(1200);
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QtCanvas c(pdf);
+    c.keepJpegFiles(&log);
+    for (int i = 0; i < 5; ++i) c.stretchBitmap(i % 2 ? artAgain : art, 100 + 500 * i, 100, 500 + 500 * i, 500);
+    for (int i = 0; i < 2; ++i) c.stretchBitmap(colour, 100 + 1000 * i, 1000, 900 + 1000 * i, 1400);
+    c.stretchBitmap(grey, 100, 2000, 900, 2400);
+    // A 1 x 1 tile at 96 dpi over most of an A4 page: 12.5 device pixels a tile.
+    c.tileBitmap(tile, 100, 3000, 9000, 13000, 100, 3000, 12.5, 12.5);
+    c.finish();
+  }
+  ASSERT_TRUE(StoreJpegFilesAsIs(path, log));
+  EXPECT_LT(timer.elapsed(), 1000);
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray bytes = f.readAll();
+  EXPECT_LT(bytes.size(), 100000);
+  EXPECT_EQ(pdfImages(bytes), (std::vector<std::string>{"flate", "jpeg", "jpeg", "flate"}));
+  EXPECT_TRUE(bytes.contains(QByteArray::fromStdString(colourFile)));
+  EXPECT_TRUE(bytes.contains(QByteArray::fromStdString(greyFile)));
+  EXPECT_TRUE(bytes.contains("/ColorSpace /DeviceGray"));
+
+  // A reader takes the rewritten file: the images list, and the page shows
+  // the JPEG's colours where it was drawn.
+  const QString pdfimages = QStandardPaths::findExecutable("pdfimages");
+  const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
+  if (pdfimages.isEmpty() || pdftoppm.isEmpty()) GTEST_SKIP() << "poppler-utils is not installed";
+  QProcess p;
+  p.start(pdfimages, {"-list", path});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  EXPECT_EQ(p.exitCode(), 0);
+  EXPECT_TRUE(p.readAllStandardError().isEmpty());
+  p.start(pdftoppm, {"-r", "96", "-png", "-singlefile", path, QString::fromStdString(tmp.file("page"))});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  QImage page(QString::fromStdString(tmp.file("page.png")));
+  ASSERT_FALSE(page.isNull());
+  // Device pixel (500, 1200) at 1200 dpi is (40, 96) at 96 dpi: the JPEG's
+  // pixel (32, 16), colour (128, 128, 128) give or take the coding.
+  const QColor jc = page.pixelColor(40, 96);
+  EXPECT_NEAR(jc.red(), 128, 12);
+  EXPECT_NEAR(jc.green(), 128, 12);
+  EXPECT_NEAR(jc.blue(), 128, 12);
+  EXPECT_EQ(page.pixelColor(400, 500), QColor(0, 0, 255));  // the tiles
+}
+
 // ---- text ----
 
 TEST(QtCanvasText, CellTopLeftIsAtThePointAndTheBaselineAnAscentBelow) {
@@ -585,6 +712,37 @@ TEST(QtCanvasText, VerticalFacesDrawVerticalFormsUprightInTurnedText) {
   // Both variants measure alike.
   auto measuring = QtCanvas::measureOnly();
   EXPECT_EQ(measuring->textWidth(v, sj("縦書き、ー「」")), measuring->textWidth(h, sj("縦書き、ー「」")));
+}
+
+TEST(QtCanvasText, AKanjiUnderALatinFaceHasTheJapaneseFacesAdvanceAndInk) {
+  // As the Japanese face draws it, not as missing-glyph boxes.
+  struct Case {
+    const char* face;
+    const char* japanese;
+  } cases[] = {{"Arial", "ＭＳ Ｐゴシック"}, {"Times New Roman", "ＭＳ Ｐ明朝"}, {"NoSuchFont", "ＭＳ Ｐ明朝"}};
+  for (const Case& c : cases) {
+    auto measuring = QtCanvas::measureOnly();
+    const std::string text = sj("日本語、かな");
+    EXPECT_EQ(measuring->textWidth(font(c.face, -2916), text), measuring->textWidth(font(c.japanese, -2916), text))
+        << c.face;
+    // On the Latin face's baseline, its ascent below the cell's top.
+    int shift = 0;
+    QImage latin = paint(200, 50, [&](QtCanvas& cv) {
+      shift = cv.metrics(font(c.face, -30)).ascent - cv.metrics(font(c.japanese, -30)).ascent;
+      cv.textOut(font(c.face, -30), 5, 5, text);
+    });
+    QImage japanese = paint(200, 50, [&](QtCanvas& cv) { cv.textOut(font(c.japanese, -30), 5, 5 + shift, text); });
+    EXPECT_FALSE(inkBox(latin).isEmpty()) << c.face;
+    EXPECT_EQ(latin, japanese) << c.face;
+  }
+  // Latin letters and kanji in one run: each from its own face, one advance after the other.
+  Font arial = font("Arial", -30);
+  QImage mixed = paint(200, 50, [&](QtCanvas& cv) {
+    cv.textOut(arial, 5, 5, "AB");
+    cv.textOut(arial, 5 + cv.textWidth(arial, "AB"), 5, sj("漢"));
+  });
+  QImage together = paint(200, 50, [&](QtCanvas& cv) { cv.textOut(arial, 5, 5, "AB" + sj("漢")); });
+  EXPECT_EQ(inkBox(mixed), inkBox(together));
 }
 
 // ---- surfaces ----

@@ -1,5 +1,6 @@
-// Face metrics read from the font files: win ascent/descent, design
-// advances, glyph coverage, the TeX encoding of the math faces.
+// Face metrics read from the font files: win ascent/descent (one em for
+// the Japanese faces), design advances, glyph coverage and the faces that
+// draw what a face lacks, the TeX encoding of the math faces.
 #include <gtest/gtest.h>
 
 #include <QGlyphRun>
@@ -27,17 +28,19 @@ const QtFace& faceOf(const char* utf8Name, bool bold = false, bool italic = fals
 
 }  // namespace
 
-TEST(QtFonts, ProportionalMinchoHasTheWinMetricsOfIpaPMincho) {
+// A Japanese face's cell is one em, split where its ideographic em box
+// puts the baseline (IPA's typo ascender and descender, 1802 and 246).
+TEST(QtFonts, ProportionalMinchoHasACellOfOneEm) {
   const QtFace& f = faceOf("ＭＳ Ｐ明朝");
   EXPECT_EQ(f.unitsPerEm(), 2048);
   EXPECT_EQ(f.ascentUnits(), 1802);
-  EXPECT_EQ(f.descentUnits(), 455);
-  TextMetrics m = f.metrics(2916);  // 2565.73 and 647.84 rounded
+  EXPECT_EQ(f.descentUnits(), 246);
+  TextMetrics m = f.metrics(2916);  // 2565.73 and 350.27 rounded
   EXPECT_EQ(m.ascent, 2566);
-  EXPECT_EQ(m.descent, 648);
-  EXPECT_EQ(m.height, 3214);
+  EXPECT_EQ(m.descent, 350);
+  EXPECT_EQ(m.height, 2916);
   // A cell height asks for the em that fills it.
-  EXPECT_NEAR(f.emOf(3214), 2916, 1);
+  EXPECT_NEAR(f.emOf(2916), 2916, 1);
 }
 
 TEST(QtFonts, AscentAndDescentAreTheWinValuesNotTheTypoOnes) {
@@ -47,7 +50,7 @@ TEST(QtFonts, AscentAndDescentAreTheWinValuesNotTheTypoOnes) {
   EXPECT_EQ(m.descent, 729);
   TextMetrics g = faceOf("ＭＳ ゴシック").metrics(2916);
   EXPECT_EQ(g.ascent, 2566);
-  EXPECT_EQ(g.descent, 571);
+  EXPECT_EQ(g.descent, 350);
 }
 
 TEST(QtFonts, ProportionalAndFixedPitchFacesDiffer) {
@@ -142,7 +145,9 @@ TEST(QtFonts, DrawingFontHasTheMeasuredAdvancesAtScreenSizes) {
         size_t len;
         uint16_t c = charCodeAt(text, i, &len);
         i += len;
-        QList<QPointF> adv = raw.advancesForGlyphIndexes(QList<quint32>{f.glyphIndex(c)});
+        // A character the face lacks is drawn by its fallback face.
+        QRawFont from = f.glyphFace(c).drawingFont(em);
+        QList<QPointF> adv = from.advancesForGlyphIndexes(QList<quint32>{f.glyphIndex(c)});
         ASSERT_EQ(adv.size(), 1);
         EXPECT_NEAR(adv[0].x(), f.advanceUnits(c) * em / f.unitsPerEm(), 2.0 / 64) << name << " " << c;
       }
@@ -202,4 +207,54 @@ TEST(QtFonts, ConcurrentFirstUseAgreesWithSequentialUse) {
   }
   const QtFace& regular = QtFonts::face(name, false, false);
   for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(results[0][i], regular.advanceUnits(codes[i])) << codes[i];
+}
+
+TEST(QtFonts, JapaneseFacesHaveACellOfOneEmAtEverySize) {
+  for (const char* name : {"ＭＳ Ｐ明朝", "ＭＳ 明朝", "ＭＳ ゴシック", "ＭＳ Ｐゴシック", "@ＭＳ 明朝"})
+    for (double em : {2916.0, 2917.0, 3333.0, 14.0, 100.0, 1.0e6}) {
+      TextMetrics m = faceOf(name).metrics(em);
+      EXPECT_EQ(m.height, em) << name << " " << em;
+      EXPECT_NEAR(m.ascent, em * 1802 / 2048, 0.5) << name << " " << em;
+    }
+  // Latin faces keep their own cells.
+  EXPECT_EQ(faceOf("Times New Roman").metrics(2048).height, 1825 + 443);
+}
+
+// A character the chosen face lacks comes from a Japanese face of its kind
+// (or, failing that, any face that has it): measured and drawn in that face.
+TEST(QtFonts, CharactersAFaceLacksComeFromAJapaneseFace) {
+  struct Case {
+    const char* face;
+    const char* drawnBy;  // the face whose glyph and advance the kanji gets
+  } cases[] = {
+      {"Times New Roman", "ＭＳ Ｐ明朝"},   {"Arial", "ＭＳ Ｐゴシック"},       {"Courier New", "ＭＳ ゴシック"},
+      {"cmr10", "ＭＳ Ｐ明朝"},             {"Liberation Sans", "ＭＳ Ｐゴシック"}, {"No Such Face At All", "ＭＳ Ｐ明朝"},
+      {"@Arial", "@ＭＳ Ｐゴシック"},
+  };
+  for (const Case& c : cases)
+    for (const char* ch : {"漢", "あ", "、", "「"}) {
+      const QtFace& f = faceOf(c.face);
+      const QtFace& j = faceOf(c.drawnBy);
+      const uint16_t k = code(ch);
+      EXPECT_EQ(f.glyphFace(k).file().path, j.glyphFace(k).file().path) << c.face << " " << ch;
+      EXPECT_EQ(f.glyphIndex(k), j.glyphIndex(k)) << c.face << " " << ch;
+      EXPECT_NE(f.glyphIndex(k), 0u) << c.face << " " << ch;
+      EXPECT_EQ(f.charWidth(k, 2916), j.charWidth(k, 2916)) << c.face << " " << ch;
+    }
+  // A Latin face keeps its own Latin letters.
+  EXPECT_EQ(&faceOf("Arial").glyphFace('A'), &faceOf("Arial"));
+  // "∑" is in no IPA face: another installed face draws it, not the missing-glyph box.
+  const QtFace& mincho = faceOf("ＭＳ Ｐ明朝");
+  EXPECT_FALSE(mincho.hasGlyph(0x8794));
+  EXPECT_NE(&mincho.glyphFace(0x8794), &mincho);
+  EXPECT_NE(mincho.glyphIndex(0x8794), 0u);
+}
+
+TEST(QtFonts, ANameInstalledNowhereIsTheBaseFaceAndSaysSo) {
+  EXPECT_EQ(cp932ToUtf8(faceOf("NoSuchFont").standIn()), "ＭＳ Ｐ明朝");
+  EXPECT_EQ(faceOf("NoSuchFont").file().path, faceOf("ＭＳ Ｐ明朝").file().path);
+  EXPECT_EQ(cp932ToUtf8(faceOf("ＨＧ存在しない書体", true).standIn()), "ＭＳ Ｐ明朝");
+  for (const char* found : {"ＭＳ Ｐ明朝", "Arial", "cmr10", "velmi10", "Liberation Serif", "liberation  serif", "serif",
+                            "IPAGothic", "IPA明朝", "@ＭＳ 明朝"})
+    EXPECT_EQ(faceOf(found).standIn(), "") << found;
 }

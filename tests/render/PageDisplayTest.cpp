@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "SheetFixture.h"
+#include "TestSupport.h"
 #include "base/Cp932.h"
 #include "layout/commands/Commands.h"
 #include "layout/drawing/PageDisplay.h"
@@ -124,6 +125,7 @@ struct RuleCase {
   int rule;
   bool drawn;
   int y1, y2;
+  int columns = 2;  // columns made: 1 leaves the sheet's second slot empty
 };
 
 TEST(PageDisplayColumns, TheColumnRuleIsCentredInTheGap) {
@@ -131,6 +133,7 @@ TEST(PageDisplayColumns, TheColumnRuleIsCentredInTheGap) {
       {"between two columns of a page: below the top-of-page box", 2, 500, true, 270, 2200},
       {"between two pages on one sheet: the full text height", 1, 500, true, 200, 2200},
       {"no rule width: nothing", 2, 0, false, 0, 0},
+      {"beside the empty slot after the last column: nothing", 2, 500, false, 0, 0, 1},
   };
   for (const RuleCase& c : cases) {
     SheetFixture f;
@@ -142,9 +145,11 @@ TEST(PageDisplayColumns, TheColumnRuleIsCentredInTheGap) {
     f.word(0, 500, "A");
     f.line(1, 500, 1, 100000);
     f.column().topOfPage = {box};
-    f.word(0, 500, "B");
-    f.line(1, 500, 1, 100000);
-    f.column().topOfPage = c.columnsPerPage == 2 ? std::vector<int>{box} : std::vector<int>{};
+    if (c.columns == 2) {
+      f.word(0, 500, "B");
+      f.line(1, 500, 1, 100000);
+      f.column().topOfPage = c.columnsPerPage == 2 ? std::vector<int>{box} : std::vector<int>{};
+    }
     std::vector<std::string> log = f.draw();
     const std::vector<std::string> lines = withPrefix(log, "line ");
     if (!c.drawn) {
@@ -241,6 +246,34 @@ TEST(PageDisplayColumns, BackgroundsFillTheTextAreaTruncated) {
   ASSERT_EQ(fills.size(), 2u);
   EXPECT_EQ(fills[0], "fill 200 200 1200 2200 0000FF");  // the page, first
   EXPECT_EQ(fills[1], "fill 200 270 1200 2200 00FF00");  // the column, below its top box and gap
+}
+
+// A background image is one tiled image over the text area, its pixels at
+// 96 dpi; past the tile limit a tile holds several copies of the bitmap.
+TEST(PageDisplayColumns, BackgroundImagesAreTiledAsOneImage) {
+  struct Case {
+    int w, h;
+    const char* tile;
+  } cases[] = {
+      // 40 x 20 pixels at 96 dpi are 83.33 x 41.67 px at 200 dpi: 12 x 48 tiles.
+      {40, 20, "tile 200 200 1200 2200 from 200.00 200.00 by 83.33 41.67 40x20"},
+      // 1 x 1: 480 x 960 tiles of 2.08 px; doubled to 60 x 120 tiles of 8 x 8 copies.
+      {1, 1, "tile 200 200 1200 2200 from 200.00 200.00 by 16.67 16.67 8x8"},
+  };
+  for (const Case& c : cases) {
+    SheetFixture f;
+    TempDir dir;
+    f.st.documentDir = dir.path();
+    ASSERT_TRUE(vel::Bitmap(c.w, c.h, vel::rgb(0, 128, 255)).saveBmp(dir.file("bg.bmp")));
+    f.word(0, 500, "A");
+    f.line(1, 500, 1, 100000);
+    f.column();
+    f.st.pageList[0].hasBgImage = true;
+    f.st.pageList[0].bgImage = "bg.bmp";
+    std::vector<std::string> log = f.draw();
+    EXPECT_EQ(withPrefix(log, "tile "), (std::vector<std::string>{c.tile})) << c.w;
+    EXPECT_TRUE(withPrefix(log, "stretch ").empty()) << c.w;
+  }
 }
 
 // ---------------------------------------------------------------- headers

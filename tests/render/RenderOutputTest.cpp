@@ -7,9 +7,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -78,7 +82,9 @@ int inkRight(const QImage& img, int y0, int y1) {
 const std::string kHead = "\\documentstyle{10.5, a4t}\n";
 
 TEST(RenderOutput, TheColumnRuleIsCentredInTheGap) {
-  auto r = render(kHead + "\\column{2}\n\\columnsep{10mm}\n\\columnrule{0.5mm}\n\\begindocument\n本文です。\n");
+  // The rule stands only before a column that was made: the text goes on
+  // into the second column.
+  auto r = render(kHead + "\\column{2}\n\\columnsep{10mm}\n\\columnrule{0.5mm}\n\\begindocument\n本文です。\\newcolumn\n次の段です。\n");
   ASSERT_EQ(r->run.exitCode, 0) << r->run.out;
   QImage img = r->sheet(1);
   ASSERT_FALSE(img.isNull());
@@ -247,6 +253,74 @@ TEST(RenderOutput, ThePdfIsTheDocumentsPaperWithEmbeddedFonts) {
   size_t fonts = 0;
   for (size_t p = pdf.find("/FontFile2"); p != std::string::npos; p = pdf.find("/FontFile2", p + 1)) ++fonts;
   EXPECT_GE(fonts, 2u);  // the Japanese face and the roman face
+}
+
+// The images of a PDF: each file once however often it is drawn, a bitmap
+// lossless, a JPEG file with its own data, a tiled background as one
+// image; written in well under a second, well under a megabyte.
+TEST(RenderOutput, ThePdfHoldsEachImageFileOnce) {
+  TempDir d;
+  QImage art(40, 20, QImage::Format_RGB32), photo(64, 32, QImage::Format_RGB32), dot(1, 1, QImage::Format_RGB32);
+  art.fill(Qt::white);
+  for (int x = 0; x < 40; ++x) art.setPixel(x, x / 2, qRgb(0, 0, 0));
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 64; ++x) photo.setPixel(x, y, qRgb(x * 4, y * 8, 128));
+  dot.fill(qRgb(255, 255, 0));
+  ASSERT_TRUE(art.save(QString::fromStdString(d.file("art.bmp")), "BMP"));
+  ASSERT_TRUE(photo.save(QString::fromStdString(d.file("photo.jpg")), "JPG", 85));
+  ASSERT_TRUE(dot.save(QString::fromStdString(d.file("dot.bmp")), "BMP"));
+  std::string body = "\\pageBGimage{dot.bmp}";
+  for (int i = 0; i < 5; ++i) body += "\\image{\\width{20mm}art.bmp}";
+  body += "\\image{\\width{30mm}photo.jpg}\\newpage\\pageBGimage{dot.bmp}\\image{\\height{1cm}photo.jpg}\n";
+  writeSjis(d.file("doc.vdr"), kHead + "\\begindocument\n" + body);
+  RunResult r = runRender({"--defaults", "--pdf", d.file("doc.pdf"), d.file("doc.vdr")});
+  ASSERT_EQ(r.exitCode, 0) << r.out;
+  const std::string pdf = readFile(d.file("doc.pdf"));
+  EXPECT_LT(pdf.size(), 1000000u);
+  // Image objects: the background dot (lossless, repeated by a tiling
+  // pattern on both pages), the bitmap, the JPEG.
+  std::vector<std::string> images;
+  for (size_t p = pdf.find("/Subtype /Image"); p != std::string::npos; p = pdf.find("/Subtype /Image", p + 1)) {
+    const std::string dict = pdf.substr(p, pdf.find(">>", p) - p);
+    images.push_back(dict.find("/DCTDecode") != std::string::npos ? "jpeg" : "flate");
+  }
+  EXPECT_EQ(images, (std::vector<std::string>{"flate", "flate", "jpeg"}));
+  EXPECT_NE(pdf.find(readFile(d.file("photo.jpg"))), std::string::npos);  // the file as it is
+
+  // What a reader lists: the bitmap five times and the JPEG twice, each one object.
+  const QString pdfimages = QStandardPaths::findExecutable("pdfimages");
+  if (pdfimages.isEmpty()) GTEST_SKIP() << "pdfimages (poppler-utils) is not installed";
+  QProcess p;
+  p.start(pdfimages, {"-list", QString::fromStdString(d.file("doc.pdf"))});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  std::map<std::string, std::set<std::string>> objects;  // "40x20 image" -> object numbers
+  int uses = 0;
+  for (const std::string& line : splitLines(p.readAllStandardOutput().toStdString())) {
+    char type[16], colour[16], enc[16], interp[8];
+    int page, num, w, h, comp, bpc, object;
+    if (std::sscanf(line.c_str(), "%d %d %15s %d %d %15s %d %d %15s %7s %d", &page, &num, type, &w, &h, colour, &comp,
+                    &bpc, enc, interp, &object) != 11)
+      continue;
+    objects[std::to_string(w) + "x" + std::to_string(h) + " " + enc].insert(std::to_string(object));
+    ++uses;
+  }
+  EXPECT_EQ(uses, 7);
+  ASSERT_EQ(objects.size(), 2u);
+  EXPECT_EQ(objects["40x20 image"].size(), 1u);
+  EXPECT_EQ(objects["64x32 jpeg"].size(), 1u);
+}
+
+// A face name installed nowhere is reported once, and the run goes on
+// (its text is set in the base face); a Latin face that is installed is
+// no report.
+TEST(RenderOutput, AFaceInstalledNowhereIsReportedOnceAndSetInTheBaseFace) {
+  const std::string text = "日本語の本文です。\\fontname{NoSuchFont}日本語\\fontname{NoSuchFont}です。\\Fontname{Arial}日本語abc\n";
+  auto r = render(kHead + "\\begindocument\n" + text);
+  ASSERT_EQ(r->run.exitCode, 0) << r->run.out;
+  std::vector<std::string> reports;
+  for (const std::string& l : splitLines(r->run.out))
+    if (l.rfind("** ", 0) == 0) reports.push_back(l);
+  EXPECT_EQ(reports, (std::vector<std::string>{"** フォント(NoSuchFont)がありません。ＭＳ Ｐ明朝で代用します。"}));
 }
 
 // A line of placed glyphs is drawn as one run; it must put every glyph

@@ -170,9 +170,11 @@ TEST(RealFonts, MinchoMetricsAndFallback) {
   Env e(canvas.get());
   State& st = e.st;
   SetFontSize(st, "12", 2);  // em 3333
-  // The proportional Mincho stand-in: win ascent 1802, descent 455 per 2048 units.
-  EXPECT_NEAR(st.font.ascent, 1802.0 * 3333 / 2048, 1);
-  EXPECT_NEAR(st.font.descent, 455.0 * 3333 / 2048, 1);
+  // The proportional Mincho stand-in: a cell of one em, with the baseline
+  // where an ideographic em box puts it (0.88 em above, 0.12 em below).
+  EXPECT_NEAR(st.font.ascent, 0.88 * 3333, 1);
+  EXPECT_NEAR(st.font.descent, 0.12 * 3333, 1);
+  EXPECT_NEAR(st.font.charHeight, 3333, 1);
   EXPECT_DOUBLE_EQ(st.font.charHeight, st.font.ascent + st.font.descent);
   EXPECT_DOUBLE_EQ(st.font.skip[5], st.font.charHeight / 2);
 
