@@ -57,10 +57,10 @@ const Entry kEntries[] = {
     {"velsy5", "cmsy10", false, false, T, M},
     {"cmex10", "cmex10", false, false, T, M},
     {"velex10", "cmex10", false, false, T, M},
-    {"veltt10", "Liberation Mono", false, false, U, F},
-    {"velti10", "Liberation Serif", true, false, U, M},
-    {"velti7", "Liberation Serif", true, false, U, M},
-    {"velti5", "Liberation Serif", true, false, U, M},
+    {"veltt10", "CMU Typewriter Text", false, false, U, F},
+    {"velti10", "CMU Serif", true, false, U, M},
+    {"velti7", "CMU Serif", true, false, U, M},
+    {"velti5", "CMU Serif", true, false, U, M},
 };
 
 // Generic families that fontconfig resolves to some installed font: a
