@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPdfWriter>
 #include <QProcess>
@@ -505,8 +504,6 @@ TEST(QtCanvasSurfaces, PdfKeepsEachImageOnceAndJpegFilesAsTheyAre) {
 
   const QString path = QString::fromStdString(tmp.file("images.pdf"));
   PdfJpegLog log;
-  QElapsedTimer timer;
-  timer.start();
   {
     QPdfWriter pdf(path);
     pdf.setResolution(1200);
@@ -521,7 +518,6 @@ TEST(QtCanvasSurfaces, PdfKeepsEachImageOnceAndJpegFilesAsTheyAre) {
     c.finish();
   }
   ASSERT_TRUE(StoreJpegFilesAsIs(path, log));
-  EXPECT_LT(timer.elapsed(), 1000);
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   const QByteArray bytes = f.readAll();

@@ -241,9 +241,21 @@ TEST(RenderOutput, ASheetAloneIsTheSheetInTheDocument) {
   EXPECT_TRUE(red);
 }
 
+// What a reader's tool prints of a PDF (empty when poppler-utils is missing).
+std::string pdfTool(const char* tool, const std::string& pdf) {
+  const QString exe = QStandardPaths::findExecutable(tool);
+  if (exe.isEmpty()) return {};
+  QProcess p;
+  p.start(exe, {QString::fromStdString(pdf)});
+  if (!p.waitForFinished(20000) || p.exitCode() != 0) return "(" + std::string(tool) + " failed)";
+  return p.readAllStandardOutput().toStdString();
+}
+
 TEST(RenderOutput, ThePdfIsTheDocumentsPaperWithEmbeddedFonts) {
   TempDir d;
-  writeSjis(d.file("doc.vdr"), kHead + "\\begindocument\n日本語と English の本文。\\newpage 二頁目\n");
+  // A kanji under a Latin face comes from the Japanese face of its kind.
+  writeSjis(d.file("doc.vdr"), kHead + "\\begindocument\n日本語と English の本文。\\newpage 二頁目"
+                                       "\\Fontname{Arial}Arial の中の日本語\n");
   RunResult r = runRender({"--defaults", "--pdf", d.file("doc.pdf"), d.file("doc.vdr")});
   ASSERT_EQ(r.exitCode, 0) << r.out;
   const std::string pdf = readFile(d.file("doc.pdf"));
@@ -253,6 +265,22 @@ TEST(RenderOutput, ThePdfIsTheDocumentsPaperWithEmbeddedFonts) {
   size_t fonts = 0;
   for (size_t p = pdf.find("/FontFile2"); p != std::string::npos; p = pdf.find("/FontFile2", p + 1)) ++fonts;
   EXPECT_GE(fonts, 2u);  // the Japanese face and the roman face
+
+  const std::string info = pdfTool("pdfinfo", d.file("doc.pdf"));
+  if (info.empty()) GTEST_SKIP() << "poppler-utils is not installed";
+  EXPECT_NE(info.find("Pages:           2\n"), std::string::npos) << info;
+  EXPECT_NE(info.find("Page size:       595 x 842 pts (A4)"), std::string::npos) << info;
+  // Every face embedded: the proportional Mincho, the roman face, and for
+  // the Arial passage its stand-in with the proportional Gothic.
+  std::map<std::string, std::string> embedded;  // font name -> "emb" column
+  for (const std::string& line : splitLines(pdfTool("pdffonts", d.file("doc.pdf")))) {
+    char name[128], type[32], type2[32], enc[32], emb[8];
+    if (std::sscanf(line.c_str(), "%127s %31s %31s %31s %7s", name, type, type2, enc, emb) == 5 &&
+        std::string(type) == "CID")
+      embedded[name] = emb;
+  }
+  EXPECT_EQ(embedded, (std::map<std::string, std::string>{
+                          {"IPAPMincho", "yes"}, {"cmr10", "yes"}, {"LiberationSans", "yes"}, {"IPAPGothic", "yes"}}));
 }
 
 // The images of a PDF: each file once however often it is drawn, a bitmap
@@ -294,7 +322,7 @@ TEST(RenderOutput, ThePdfHoldsEachImageFileOnce) {
   p.start(pdfimages, {"-list", QString::fromStdString(d.file("doc.pdf"))});
   ASSERT_TRUE(p.waitForFinished(20000));
   std::map<std::string, std::set<std::string>> objects;  // "40x20 image" -> object numbers
-  int uses = 0;
+  int uses = 0, smooth = 0;
   for (const std::string& line : splitLines(p.readAllStandardOutput().toStdString())) {
     char type[16], colour[16], enc[16], interp[8];
     int page, num, w, h, comp, bpc, object;
@@ -303,11 +331,38 @@ TEST(RenderOutput, ThePdfHoldsEachImageFileOnce) {
       continue;
     objects[std::to_string(w) + "x" + std::to_string(h) + " " + enc].insert(std::to_string(object));
     ++uses;
+    smooth += std::string(interp) != "no";
   }
   EXPECT_EQ(uses, 7);
+  EXPECT_EQ(smooth, 0);  // drawn pixel-exact: no image asks the reader to interpolate
   ASSERT_EQ(objects.size(), 2u);
   EXPECT_EQ(objects["40x20 image"].size(), 1u);
   EXPECT_EQ(objects["64x32 jpeg"].size(), 1u);
+}
+
+// A small bitmap enlarged keeps its pixels: every pixel of the drawn image
+// is one of the bitmap's two colours, none a blend of them.
+TEST(RenderOutput, AnEnlargedBitmapIsDrawnPixelExact) {
+  TempDir d;
+  QImage checker(2, 2, QImage::Format_RGB32);
+  checker.fill(Qt::white);
+  checker.setPixel(0, 0, qRgb(255, 0, 0));
+  checker.setPixel(1, 1, qRgb(255, 0, 0));
+  ASSERT_TRUE(checker.save(QString::fromStdString(d.file("c.bmp")), "BMP"));
+  writeSjis(d.file("doc.vdr"), kHead + "\\begindocument\n\\image{\\width{20mm}c.bmp}\n");
+  RunResult r = runRender({"--defaults", "--png", d.file("png"), "--dpi", std::to_string(kDpi), d.file("doc.vdr")});
+  ASSERT_EQ(r.exitCode, 0) << r.out;
+  const QImage img(QString::fromStdString(d.file("png/sheet-001.png")));
+  ASSERT_FALSE(img.isNull());
+  QRect box;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if ((img.pixel(x, y) & 0xFFFFFF) == 0xFF0000u) box |= QRect(x, y, 1, 1);
+  EXPECT_NEAR(box.width(), 2 * px(20 / 25.4 * 20000 / 2), 2);  // the image's box: 20 mm, two red halves
+  std::set<QRgb> colours;
+  for (int y = box.top(); y <= box.bottom(); ++y)
+    for (int x = box.left(); x <= box.right(); ++x) colours.insert(img.pixel(x, y) & 0xFFFFFF);
+  EXPECT_EQ(colours, (std::set<QRgb>{0xFF0000, 0xFFFFFF}));
 }
 
 // A face name installed nowhere is reported once, and the run goes on

@@ -171,10 +171,13 @@ TEST(RealFonts, MinchoMetricsAndFallback) {
   State& st = e.st;
   SetFontSize(st, "12", 2);  // em 3333
   // The proportional Mincho stand-in: a cell of one em, with the baseline
-  // where an ideographic em box puts it (0.88 em above, 0.12 em below).
-  EXPECT_NEAR(st.font.ascent, 0.88 * 3333, 1);
-  EXPECT_NEAR(st.font.descent, 0.12 * 3333, 1);
+  // where its ideographic em box puts it (its typo ascender 1802 and
+  // descender 246 of 2048 units, which span the em).
+  EXPECT_NEAR(st.font.ascent, 1802.0 * 3333 / 2048, 1);
+  EXPECT_NEAR(st.font.descent, 246.0 * 3333 / 2048, 1);
   EXPECT_NEAR(st.font.charHeight, 3333, 1);
+  // So H, the width of "　" and of 1ch, is the advance of a kanji.
+  EXPECT_NEAR(st.font.charHeight, canvas->textWidth(st.chr.font, sj("漢")), 1);
   EXPECT_DOUBLE_EQ(st.font.charHeight, st.font.ascent + st.font.descent);
   EXPECT_DOUBLE_EQ(st.font.skip[5], st.font.charHeight / 2);
 
