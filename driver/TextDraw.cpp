@@ -6,6 +6,7 @@
 #include "frontend/Values.h"
 #include "layout/fonts/Fonts.h"
 #include "driver/Engine.h"
+#include "driver/MessageFold.h"
 #include "frontend/Reform.h"
 #include "frontend/Preamble.h"
 #include "frontend/SourceFile.h"
@@ -123,7 +124,9 @@ void AddContents(State& st) {
   st.origins.lines = std::move(origins);
 }
 
-RunStatus TextDraw(State& st, int page) {
+namespace {
+
+RunStatus TextDrawPasses(State& st, int page) {
   // 1. The message window.
   if (st.host) st.host->showMessages();
   st.message("VELDRIS (" + utf8ToCp932(st.fileName) + ")");  // file names are UTF-8 on this system
@@ -214,6 +217,21 @@ RunStatus TextDraw(State& st, int page) {
     st.host->hideMessages();
   }
   return RunStatus::Done;
+}
+
+}  // namespace
+
+RunStatus TextDraw(State& st, int page) {
+  // The run's messages pass through the fold; the pages drawn later write
+  // to the host itself.
+  Host* const host = st.host;
+  if (!host) return TextDrawPasses(st, page);
+  RepeatFold fold(*host);
+  st.host = &fold;
+  const RunStatus status = TextDrawPasses(st, page);
+  fold.flush();
+  st.host = host;
+  return status;
 }
 
 }  // namespace vel

@@ -89,13 +89,27 @@ void FitOrigins(State& st) {
   st.origins.identity(st.sourceLines.size(), st.sourceLines, utf8ToCp932(st.fileName), st.documentPath);
 }
 
+namespace {
+
+// The definitions of the first pass over those the second reads again
+// from the installed file: in the document they follow its inclusion, so
+// an author's \def of one of its names wins, as it did in the first pass.
+void KeepCarried(MacroList& list, const MacroList& carried) {
+  for (const auto& e : carried) list.Set(e.name, e.value);
+}
+
+}  // namespace
+
 ReformFailure ReformProc(State& st) {
   // The second pass of a document with a table of contents keeps the
   // definitions of the first: their text is gone from the lines.
-  if (!st.pre.contentsPassDone) {
-    ClearMacroNameList(st.pre.macroNameList);
-    ClearMacroNameList(st.pre.figureFunctionList);
+  MacroList carriedMacros, carriedFunctions;
+  if (st.pre.contentsPassDone) {
+    carriedMacros = std::move(st.pre.macroNameList);
+    carriedFunctions = std::move(st.pre.figureFunctionList);
   }
+  ClearMacroNameList(st.pre.macroNameList);
+  ClearMacroNameList(st.pre.figureFunctionList);
   FitOrigins(st);
   Lines& lines = st.sourceLines;
   ReformFailure f;
@@ -104,13 +118,17 @@ ReformFailure ReformProc(State& st) {
   if (r == 0) {
     st.message(SJ("処理済みカラム数"));
     r = DefinitionPass(lines, st.pre.macroNameList, "def", f);
+    KeepCarried(st.pre.macroNameList, carriedMacros);
   }
   if (r == 0 && !ReplaceMacro(st, lines, f)) r = -1;
   if (r == 0) r = GroupPass(st, lines, f);
   // The second pass of a document with a table of contents has its
   // formulas prepared by the first.
   if (r == 0 && !st.pre.contentsPassDone) r = MathPass(st, lines, f);
-  if (r == 0) r = DefinitionPass(lines, st.pre.figureFunctionList, "velfunc", f);
+  if (r == 0) {
+    r = DefinitionPass(lines, st.pre.figureFunctionList, "velfunc", f);
+    KeepCarried(st.pre.figureFunctionList, carriedFunctions);
+  }
 
   if (r < 0) {
     WriteReformItem(st, f.item);

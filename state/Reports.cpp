@@ -38,7 +38,9 @@ std::string CutLine(const std::string& s) {
 
 std::string DecorateCommandName(const std::string& name) {
   if (!name.empty() && isLead(name[0])) return name;
-  std::string n = (!name.empty() && name[0] == '\\') ? name : "\\" + name;
+  // A name may come with its backslash; the forced line break "\\" is
+  // named by its second backslash alone.
+  std::string n = (!name.empty() && name[0] == '\\' && name != "\\") ? name : "\\" + name;
   return n + SJ("コマンド");
 }
 
@@ -58,6 +60,60 @@ std::string ShownCommandName(const State& st, const std::string& name) {
     if (name[0] == inband::kMiniPageRef) return "minipage";
   }
   return name;
+}
+
+std::string ShownText(const State& st, const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    if (isLead(c) && i + 1 < text.size()) {
+      out.append(text, i, 2);
+      i += 2;
+      continue;
+    }
+    if (c == inband::kOpenBrace || c == inband::kCloseBrace) {  // an escaped brace
+      out += '\\';
+      out += inband::Shown(c);
+      ++i;
+      continue;
+    }
+    if (c != '\\' || i + 1 >= text.size()) {
+      out += c;
+      ++i;
+      continue;
+    }
+    const char n = text[i + 1];
+    if (n == inband::kBoxRef && i + inband::kRefSize <= text.size()) {
+      out += "\\" + ShownCommandName(st, text.substr(i + 1, 4));
+      i += inband::kRefSize;
+      continue;
+    }
+    if (n == inband::kMiniPageRef && i + inband::kRefSize <= text.size()) {
+      out += "\\minipage{...}";
+      i += inband::kRefSize;
+      continue;
+    }
+    if (inband::StyleLevelOfCode(n) > 0) {
+      out += "\\" + ShownCommandName(st, std::string(1, n));
+      i += 2;
+      continue;
+    }
+    // \group and its kin with their marks: "\group{" and "}".
+    size_t e = i + 1;
+    while (e < text.size() && isAsciiLetter(text[e])) ++e;
+    const std::string name = text.substr(i + 1, e - i - 1);
+    if (e < text.size() && (text[e] == inband::kOpenBrace || text[e] == inband::kCloseBrace) &&
+        (name == "group" || name == "lengroup" || name == "valgroup")) {
+      out += text[e] == inband::kOpenBrace ? "\\" + name + "{" : "}";
+      i = e + 1;
+      continue;
+    }
+    // Any other command, or a backslash and the byte it escapes.
+    const size_t end = e > i + 1 ? e : isLead(n) ? i + 1 : i + 2;
+    out.append(text, i, end - i);
+    i = end;
+  }
+  return out;
 }
 
 void WriteCommandError(State& st, const std::string& name) {

@@ -22,6 +22,11 @@ std::string DecorateCommandName(const std::string& name);
 // text: a stored-box reference is the "\boxX" it stands for, a group
 // marker its "\group", a math style code its "\Normal".
 std::string ShownCommandName(const State& st, const std::string& name);
+// Processed text as the author wrote it, for a message that quotes it:
+// group marks are "\group{" and "}", escaped braces "\{" and "\}",
+// stored-box references the "\boxX" they stand for, math style codes
+// their "\Normal".
+std::string ShownText(const State& st, const std::string& text);
 // "** " + decorated name + "のエラー".
 void WriteCommandError(State& st, const std::string& name);
 // "(" + n + "行目)" for the 0-based processed line index: n is the line in

@@ -11,6 +11,7 @@
 #include "layout/boxes/LineStyle.h"
 #include "layout/scopes/StateStacks.h"
 #include "frontend/Lexical.h"
+#include "state/Reports.h"
 
 namespace vel {
 
@@ -104,7 +105,7 @@ Result<Extent> lineFrame(State& st, const std::string& text, const LineFrameStyl
   const int e = static_cast<int>(dbl ? 2 * w + s + d : w + s);
   Measured c;
   if (!measureBox(st, text.substr(contentStart), level, draw, y, clampInt(static_cast<long long>(x) + e), c)) {
-    st.message("** " + SJ("\\frameboxコマンドの記述エラー(") + text + ")");
+    st.message("** " + SJ("\\frameboxコマンドの記述エラー(") + ShownText(st, text) + ")");
     return LayoutCode::InvalidArgument;
   }
   if (rewritten) *rewritten = text.substr(0, contentStart) + c.text;
@@ -197,7 +198,7 @@ Result<Extent> patternFrame(State& st, const std::string& text, const std::strin
 
   Measured c;
   if (!measureBox(st, text.substr(contentStart), level, draw, y, clampInt(cx), c)) {
-    st.message("** " + SJ("\\frameboxコマンドの記述エラー(") + text + ")");
+    st.message("** " + SJ("\\frameboxコマンドの記述エラー(") + ShownText(st, text) + ")");
     return LayoutCode::InvalidArgument;
   }
   if (rewritten) {
@@ -249,7 +250,7 @@ Result<Extent> FrameBox(State& st, const std::string& text, int styleLevel, bool
   NamedGroup g;
   bool hasStyle = ReadNamedGroup(text, at, g) && g.name == "style";
   if (!hasStyle && g.unclosed && g.name == "style") {
-    st.message("** " + SJ("\\frameboxコマンドの記述エラー(") + text + ")");
+    st.message("** " + SJ("\\frameboxコマンドの記述エラー(") + ShownText(st, text) + ")");
     return LayoutCode::InvalidArgument;
   }
   if (hasStyle && SkipSpaces(g.content, 0) < g.content.size() && g.content[SkipSpaces(g.content, 0)] == '\\')

@@ -67,14 +67,14 @@ TEST(BoxWalk, FailuresNameTheCommand) {
     int code;
     const char* message;
   } cases[] = {
-      {"a\\\\b", -2, "** \\コマンドのエラー"},
+      {"a\\\\b", -2, "** \\\\コマンドのエラー"},
       {"\\p", -2, "** \\pコマンドのエラー"},
       {"\\box{ab", -1, "** \\boxコマンドのエラー"},
       {"\\nosuchcommand", -2, "** \\nosuchcommandコマンドのエラー"},
       {"$x", -4, "** 数式のエラー"},
       {"\\if{1=1}", -3, "** \\ifコマンドのエラー"},
       {"\\topofpagebox{x}", -2, "** \\topofpageboxコマンドのエラー"},
-      {"\\box{\\\\}", -2, "** \\コマンドのエラー"},  // a paragraph command is undefined in a box
+      {"\\box{\\\\}", -2, "** \\\\コマンドのエラー"},  // a paragraph command is undefined in a box
   };
   for (const Case& c : cases) {
     Fixture f;
