@@ -519,8 +519,16 @@ void TSDIAppForm::SourceFileItemClick() {
     Message(QStringLiteral("ファイルが開かれていません。"));
     return;
   }
+  // After a run that stopped on an error, the file that holds the error
+  // (the document or a file it includes) at the error's line.
+  QString path = documentPath_;
+  int line = 0;
+  if (const SourceError* e = engine_->lastError(); e && !e->path.empty()) {
+    path = QFile::decodeName(QByteArray::fromStdString(e->path));
+    line = e->line;
+  }
   if (settings_.howToOpenEditor == 0) {
-    const QUrl url = QUrl::fromLocalFile(documentPath_);
+    const QUrl url = QUrl::fromLocalFile(path);
     if (openUrlHook) openUrlHook(url);
     else QDesktopServices::openUrl(url);
     return;
@@ -529,10 +537,13 @@ void TSDIAppForm::SourceFileItemClick() {
     Message(QStringLiteral("ソースファイルを開くためのエディタが指定されていません。\n\n環境設定で指定してください。"));
     return;
   }
-  // The editor with the document as its one argument (a path with spaces
-  // stays one argument, as the quotes made it).
-  if (startProgramHook) startProgramHook(settings_.editorName, {documentPath_});
-  else QProcess::startDetached(settings_.editorName, {documentPath_});
+  // The editor with the file as one argument (a path with spaces stays one
+  // argument, as the quotes made it), the error's line before it as
+  // "+LINE", the form editors on this system take.
+  QStringList args{path};
+  if (line > 0) args.prepend(QStringLiteral("+%1").arg(line));
+  if (startProgramHook) startProgramHook(settings_.editorName, args);
+  else QProcess::startDetached(settings_.editorName, args);
 }
 
 void TSDIAppForm::FontNameNyuryokuItemClick() {

@@ -366,6 +366,46 @@ TEST(Window, EditorBrowserAndMailItems) {
                                       QUrl("https://example.org/veldris"), QUrl("mailto:veldris@example.org")}));
 }
 
+TEST(Window, TheEditorOpensAtTheErrorThatStoppedTheRun) {
+  // The file that holds the error, an included one too, at the error's
+  // line; the document itself after a good run.
+  Shell sh;
+  TSDIAppForm& w = sh.open(false);
+  QStringList started;
+  w.startProgramHook = [&](const QString& p, const QStringList& a) {
+    started = QStringList{p} + a;
+    return true;
+  };
+  QList<QUrl> urls;
+  w.openUrlHook = [&](const QUrl& u) {
+    urls << u;
+    return true;
+  };
+  w.settings().editorName = "/usr/bin/ed";
+  veltest::writeSjis(sh.tmp.file("sub.vdr"), "ok\n\\bad\n");
+  const QString sub = sh.path("sub.vdr");
+  const struct {
+    std::string extra;
+    QStringList expected;
+  } cases[] = {
+      {"\\input{sub}\n", {"/usr/bin/ed", "+2", sub}},
+      {"x\n$x\n", {"/usr/bin/ed", "+4", sh.path("a.vdr")}},
+      {"", {"/usr/bin/ed", sh.path("a.vdr")}},
+  };
+  for (const auto& c : cases) {
+    const QString doc = sh.writeDoc("a.vdr", 1, c.extra);
+    w.OpenFile(doc);
+    w.SourceFileItemClick();
+    EXPECT_EQ(started, c.expected) << c.extra;
+  }
+  // Opened by the file's association: the file, without a line.
+  sh.writeDoc("a.vdr", 1, "\\input{sub}\n");
+  w.OpenFile(sh.path("a.vdr"));
+  w.settings().howToOpenEditor = 0;
+  w.SourceFileItemClick();
+  EXPECT_EQ(urls, (QList<QUrl>{QUrl::fromLocalFile(sub)}));
+}
+
 TEST(Window, StartUpOpening) {
   Shell sh;
   QString doc = sh.writeDoc("start.vdr", 2);
