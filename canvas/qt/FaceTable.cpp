@@ -24,6 +24,7 @@ struct Entry {
 
 constexpr GlyphEncoding U = GlyphEncoding::Unicode;
 constexpr GlyphEncoding T = GlyphEncoding::TeX;
+constexpr GlyphEncoding X = GlyphEncoding::TeXText;
 constexpr int M = int(JapaneseFallback::Mincho);
 constexpr int G = int(JapaneseFallback::Gothic);
 constexpr int F = int(JapaneseFallback::FixedGothic);
@@ -57,10 +58,10 @@ const Entry kEntries[] = {
     {"velsy5", "cmsy10", false, false, T, M},
     {"cmex10", "cmex10", false, false, T, M},
     {"velex10", "cmex10", false, false, T, M},
-    {"veltt10", "CMU Typewriter Text", false, false, U, F},
-    {"velti10", "CMU Serif", true, false, U, M},
-    {"velti7", "CMU Serif", true, false, U, M},
-    {"velti5", "CMU Serif", true, false, U, M},
+    {"veltt10", "CMU Typewriter Text", false, false, X, F},
+    {"velti10", "CMU Serif", true, false, X, M},
+    {"velti7", "CMU Serif", true, false, X, M},
+    {"velti5", "CMU Serif", true, false, X, M},
 };
 
 // Generic families that fontconfig resolves to some installed font: a
@@ -263,6 +264,30 @@ std::string FaceTable::familyWithCharacter(char32_t u, bool sans) {
   if (m) FcPatternDestroy(m);
   known->emplace(std::make_pair(u, sans), family);
   return family;
+}
+
+char32_t texTextToUnicode(uint8_t p) {
+  // Positions 0-32 and the few printable ones that differ from ASCII.
+  static constexpr char32_t kLow[33] = {
+      0x0393, 0x0394, 0x0398, 0x039B, 0x039E, 0x03A0, 0x03A3, 0x03A5, 0x03A6, 0x03A8, 0x03A9,
+      0xFB00, 0xFB01, 0xFB02, 0xFB03, 0xFB04, 0x0131, 0x0237, 0x0060, 0x00B4, 0x02C7, 0x02D8,
+      0x00AF, 0x02DA, 0x00B8, 0x00DF, 0x00E6, 0x0153, 0x00F8, 0x00C6, 0x0152, 0x00D8, 0x0020};
+  if (p <= 32) return kLow[p];
+  switch (p) {
+    case 0x22: return 0x201D;
+    case 0x3C: return 0x00A1;
+    case 0x3E: return 0x00BF;
+    case 0x5C: return 0x201C;
+    case 0x5E: return 0x02C6;
+    case 0x5F: return 0x02D9;
+    case 0x60: return 0x2018;
+    case 0x7B: return 0x2013;
+    case 0x7C: return 0x2014;
+    case 0x7D: return 0x02DD;
+    case 0x7E: return 0x02DC;
+    case 0x7F: return 0x00A8;
+    default: return p < 0x80 ? p : 0;
+  }
 }
 
 }  // namespace vel

@@ -18,6 +18,7 @@ namespace vel {
 enum class GlyphEncoding {
   Unicode,  // CP932 code -> Unicode -> cmap
   TeX,      // the byte is a TeX position, re-encoded for the font's cmap (texPositionToCmapCode)
+  TeXText,  // the byte is a position of the TeX text layout, drawn from a Unicode cmap (texTextToUnicode)
 };
 
 // The Japanese face that draws the characters a face lacks: Mincho for a
@@ -80,5 +81,9 @@ inline uint32_t texPositionToCmapCode(uint8_t p) {
   if (p == 127) return 0xC4u;
   return p;
 }
+
+// The character at position p of the TeX text layout (the italic and
+// typewriter math faces address their glyphs so); 0 for none.
+char32_t texTextToUnicode(uint8_t p);
 
 }  // namespace vel

@@ -373,6 +373,8 @@ QtFace::Entry QtFace::ownEntry(uint16_t code) const {
   if (cmap_ && cmap_->valid()) {
     if (file_.encoding == GlyphEncoding::TeX) {
       if (code <= 0xFF) g = cmap_->glyph(texPositionToCmapCode(uint8_t(code)));
+    } else if (file_.encoding == GlyphEncoding::TeXText && code <= 0xFF) {
+      if (char32_t u = texTextToUnicode(uint8_t(code))) g = cmap_->glyph(u);
     } else if (char32_t u = cp932ToUnicode(code)) {
       g = cmap_->glyph(u);
     }
@@ -398,7 +400,7 @@ uint8_t QtFace::sourceIndex(const QtFace& f) const {
 QtFace::Entry QtFace::fallbackEntry(uint16_t code) const {
   const char32_t u = cp932ToUnicode(code);
   // The one-byte codes of a TeX face are positions, not characters.
-  if (!u || (file_.encoding == GlyphEncoding::TeX && code <= 0xFF)) return {};
+  if (!u || (file_.encoding != GlyphEncoding::Unicode && code <= 0xFF)) return {};
   auto take = [&](const QtFace& f) -> Entry {
     if (&f == this) return {};
     Entry e = f.ownEntry(code);

@@ -201,11 +201,13 @@ int WordScanner::scanMath() {
     SetValueList(st_, "inmath", 0);
   };
   const MathSeam* math = st_.seams ? st_.seams->math : nullptr;
+  // Display formulas start at the display size; normalising turns the
+  // switch into its style code.
+  if (n > 1 || st_.chr.inlineMathMode == 1) formula.insert(1, "\\Normal ");
   if (!math || math->Normalise(st_, formula) != LayoutCode::Ok) {
     leaveMath();
     return fail(-4, SJ("数式"), startLine);
   }
-  if (n > 1 || st_.chr.inlineMathMode == 1) formula.insert(1, "\\Normal ");
   const Result<Extent> box = math->Measure(st_, formula, 2);
   if (!box) {
     leaveMath();

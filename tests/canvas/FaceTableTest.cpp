@@ -41,7 +41,7 @@ TEST(FaceTable, LatinFacesResolveToLiberationWithTheirStyles) {
 
   // The italic of "Times New Roman Italic" comes from its name.
   FaceFile ti = FaceTable::resolve("Times New Roman Italic", false, false);
-  EXPECT_EQ(fileName(ti), "cmunti.ttf");
+  EXPECT_EQ(fileName(ti), "LiberationSerif-Italic.ttf");
   EXPECT_TRUE(ti.fileItalic);
   EXPECT_FALSE(ti.synthItalic);
 
@@ -78,13 +78,14 @@ TEST(FaceTable, MathAndRomanFacesAreTheTexEncodedComputerModernFiles) {
     EXPECT_EQ(fileName(f), c.file) << c.name;
     EXPECT_EQ(f.encoding, GlyphEncoding::TeX) << c.name;
   }
-  // The typewriter and text italic math faces: the Unicode-encoded CMU faces.
+  // The typewriter and text italic math faces: the CMU faces, addressed by
+  // the positions of the TeX text layout.
   FaceFile tt = FaceTable::resolve("veltt10", false, false);
   EXPECT_EQ(fileName(tt), "cmuntt.ttf");
-  EXPECT_EQ(tt.encoding, GlyphEncoding::Unicode);
+  EXPECT_EQ(tt.encoding, GlyphEncoding::TeXText);
   FaceFile ti = FaceTable::resolve("velti10", false, false);
   EXPECT_EQ(fileName(ti), "cmunti.ttf");
-  EXPECT_EQ(ti.encoding, GlyphEncoding::Unicode);
+  EXPECT_EQ(ti.encoding, GlyphEncoding::TeXText);
 }
 
 TEST(FaceTable, VerticalVariantUsesTheSameFile) {

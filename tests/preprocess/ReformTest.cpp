@@ -144,6 +144,10 @@ TEST(MathPass, InlineFormulasAreSplit) {
   EXPECT_EQ(Reformed({"$f(x), \\left( y \\right)-z \\not= {p+q}+\\,\\hskip{1mm}w$"}),
             (Strings{"$f(x), \\left( y \\right)$\\,$-$\\,$z $\\>$\\not= $\\>${p+q}$\\,$+$\\/$\\,\\hskip{1mm}w$"}));
   EXPECT_EQ(Reformed({"$a", "+b$ c"}), (Strings{"$a$\\,$+$\\,$b$", " c"}));
+  // Commands take the class of their symbol number: relations, binary
+  // operators, spaces; names that are no symbol stay ordinary.
+  EXPECT_EQ(Reformed({"$a\\leq b\\times c\\,d\\foo e$"}),
+            (Strings{"$a$\\>$\\leq $\\>$b$\\,$\\times $\\,$c\\,d\\foo e$"}));
   EXPECT_EQ(Reformed({"$$a+b$$ $$$c", "=d$$$"}), (Strings{"$$a+b$$ $$$c", "=d$$$"}));
 }
 

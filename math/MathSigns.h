@@ -1,0 +1,27 @@
+// Math signs drawn with strokes, polygons or Japanese characters instead of
+// a glyph of the math fonts: plus and minus, the negation stroke, the angle,
+// therefore and because, the long double arrows and the composite
+// relations. Each measures in layout units and draws only when pen.draw,
+// at the pen's x on its axis, turned with the text rotation.
+#pragma once
+
+#include "math/MathAtoms.h"
+
+namespace vel {
+
+// The width of the sign pen in device pixels (the stroke width of drawn
+// signs), with the bold factor used under \boldmath.
+int SignPenWidth(const State& st, const MathPen& pen, double boldFactor);
+
+MathBox WritePM(State& st, const MathPen& pen, bool plus);
+// Strikes through a sign of width w at the pen: variant 1 like "/", 0 like "\".
+void WriteNot(State& st, const MathPen& pen, int w, int variant);
+MathBox WriteAngle(State& st, const MathPen& pen);
+// Variant 1 "∴", 2 "∵".
+MathBox WriteThereforFor(State& st, const MathPen& pen, int variant);
+// Variant 1 left, 2 right, 3 both.
+MathBox WriteLongArrow(State& st, const MathPen& pen, int variant);
+// Variants 1 \neareq, 2 \para, 3 \paraeq, 4 \lequal, 5 \gequal.
+MathBox WriteCraftRels(State& st, const MathPen& pen, int variant);
+
+}  // namespace vel
