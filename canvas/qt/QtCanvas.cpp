@@ -188,7 +188,6 @@ void QtCanvas::drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line)
     const QRawFont raw = from.drawingFont(em);
     if (g.isEmpty() || !raw.isValid()) return;
     const FaceFile& file = from.file();
-    const double boldShift = file.synthBold ? std::max(1.0, em / 48.0) : 0.0;
     QGlyphRun run;
     run.setRawFont(raw);
     run.setGlyphIndexes(g);
@@ -196,7 +195,13 @@ void QtCanvas::drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line)
     p.save();
     if (file.synthItalic) p.setTransform(QTransform(1, 0, -kSyntheticSlant, 1, 0, 0), true);
     p.drawGlyphRun(QPointF(0, 0), run);
-    if (boldShift > 0) p.drawGlyphRun(QPointF(boldShift, 0), run);
+    if (file.synthBold) {
+      // Bold from a regular face: the glyphs filled and their outlines
+      // stroked with a thin pen, which thickens every stem alike.
+      QPainterPath outline;
+      for (qsizetype i = 0; i < g.size(); ++i) outline.addPath(raw.pathForGlyph(g[i]).translated(pos[i]));
+      p.strokePath(outline, QPen(colour, std::max(0.5, em / 36.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    }
     p.restore();
   };
   auto faceOf = [&](qsizetype i) -> const QtFace& {
