@@ -23,6 +23,7 @@
 #include "canvas/FakeCanvas.h"
 #include "canvas/qt/QtCanvas.h"
 #include "cli/LayoutDump.h"
+#include "cli/SourceDump.h"
 #include "cli/Output.h"
 #include "frontend/SourceFile.h"
 #include "driver/Engine.h"
@@ -37,7 +38,7 @@ const char* kUsage =
     "  --dpi N                PNG resolution (default 96)\n"
     "  --zoom Z               PNG zoom (default 1)\n"
     "  --sheets N | A-B       limit the output to these sheets (1-based)\n"
-    "  --dump-source FILE     the preprocessed source lines (UTF-8)\n"
+    "  --dump-source FILE     the preprocessed source lines, formulas normalised (UTF-8)\n"
     "  --dump-layout FILE     the layout as JSON\n"
     "  --now YYYY-MM-DDTHH:MM:SS   the clock of the run\n"
     "  --input-dir D, --image-dir D (repeatable)  folders instead of the settings'\n"
@@ -260,9 +261,7 @@ int main(int argc, char** argv) {
   }
   int rc = status == vel::RunStatus::Stopped ? 1 : 0;
   if (run && !o.dumpSource.empty()) {
-    std::string text;
-    for (const std::string& l : run->sourceLines) text += vel::toLogUtf8(l) + "\n";
-    if (!writeText(o.dumpSource, text)) {
+    if (!writeText(o.dumpSource, vel::SourceDumpText(run->sourceLines))) {
       std::cerr << "veldris-render: cannot write " << o.dumpSource << "\n";
       rc = 2;
     }

@@ -53,6 +53,13 @@ TEST(RenderPreprocess, SourceOfCommentsEscapesIncludesBlocksGroupsAndMath) {
   EXPECT_EQ(r.log.rfind("VELDRIS (a.vdr)\n\\input(part.vdr)\n処理済みカラム数\n", 0), 0u) << r.log;
 }
 
+TEST(RenderPreprocess, FormulasAreShownNormalised) {
+  TempDir d;
+  Rendered r = Render(d, kHead + "$$x^2_1 + \\sum_{i=1}^n f'(i)$$\n");
+  ASSERT_EQ(r.exitCode, 0) << r.log;
+  EXPECT_EQ(r.source.back(), "$$\\uplow{x}{2}{1} + \\under{\\over{\\sum}{n}}{i=1} \\uplow{f}{\\prime}{}(i)$$");
+}
+
 TEST(RenderPreprocess, SourceOfMacrosFootnotesAndDates) {
   TempDir d;
   Rendered r = Render(d,
