@@ -184,19 +184,28 @@ TEST(Reports, ARepeatedBlockOfErrorLinesIsWrittenOnceWithItsCount) {
   }
 }
 
-TEST(Driver, AnErrorDeepInBoxesIsReportedOnce) {
-  FakeCanvas canvas;
-  MemoHost host;
-  Engine e(host, canvas);
-  e.documentPath = "/tmp/none/a.vdr";
-  e.source = {"\\documentstyle{10.5,a4t}", "\\begindocument",
-              "\\box{\\box{\\box{\\box{\\box{\\framebox{\\style{q}a}}}}}}"};
-  ASSERT_EQ(e.TextDraw(1), RunStatus::Stopped);
-  std::vector<std::string> lines;
-  for (const std::string& l : host.lines()) lines.push_back(cp932ToUtf8(l));
-  EXPECT_EQ(lines, (std::vector<std::string>{"VELDRIS (a.vdr)", "処理済みカラム数", "** \\styleのエラー",
-                                             "** \\frameboxコマンドのエラー", "** \\boxコマンドのエラー",
-                                             "** 同じ行があと4回続きます。", "** 文法エラー(3行目)", e.source[2]}));
+TEST(Driver, ErrorsInBoxesAreReportedOnceAndAsWritten) {
+  // The error lines between "処理済みカラム数" and the report of the line.
+  const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+      {"\\box{\\box{\\box{\\box{\\box{\\framebox{\\style{q}a}}}}}}",
+       {"** \\styleのエラー", "** \\frameboxコマンドのエラー", "** \\boxコマンドのエラー", "** 同じ行があと4回続きます。"}},
+      {"\\framebox{a\\group{b\\p}}",
+       {"** \\pコマンドのエラー", "** \\frameboxコマンドの記述エラー(a\\group{b\\p})", "** \\frameboxコマンドのエラー"}},
+  };
+  for (const auto& [body, errors] : cases) {
+    FakeCanvas canvas;
+    MemoHost host;
+    Engine e(host, canvas);
+    e.documentPath = "/tmp/none/a.vdr";
+    e.source = {"\\documentstyle{10.5,a4t}", "\\begindocument", body};
+    ASSERT_EQ(e.TextDraw(1), RunStatus::Stopped);
+    std::vector<std::string> lines{"VELDRIS (a.vdr)", "処理済みカラム数"};
+    lines.insert(lines.end(), errors.begin(), errors.end());
+    lines.insert(lines.end(), {"** 文法エラー(3行目)", body});
+    std::vector<std::string> shown;
+    for (const std::string& l : host.lines()) shown.push_back(cp932ToUtf8(l));
+    EXPECT_EQ(shown, lines) << body;
+  }
 }
 
 TEST(Driver, TheSecondContentsPassKeepsMacrosAndFigureFunctions) {
