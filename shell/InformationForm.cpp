@@ -49,11 +49,6 @@ QString MessageLineText(const std::string& cp932) {
   return QString::fromStdString(toLogUtf8(out));
 }
 
-QString UnmappableNote(size_t count) {
-  return QStringLiteral("注意：原稿の %1 文字は Shift-JIS (CP932) にない文字のため，〓 に置き換えて組版しました。")
-      .arg(count);
-}
-
 TInformationForm::TInformationForm(QWidget* owner)
     // A tool window of the main window: a title bar without system menu
     // and close box.

@@ -15,10 +15,6 @@ namespace vel {
 // Other bytes that form no character are shown as \xNN.
 QString MessageLineText(const std::string& cp932);
 
-// The note after a run of a UTF-8 source with `count` characters that have
-// no CP932 form (set as "〓").
-QString UnmappableNote(size_t count);
-
 class TInformationForm : public QWidget {
   Q_OBJECT
  public:

@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include "canvas/qt/QtCanvas.h"
+#include "shell/DesktopOpen.h"
 #include "shell/FileHistory.h"
 #include "shell/HelpWindow.h"
 #include "shell/InformationForm.h"
@@ -136,6 +137,7 @@ TSDIAppForm::TSDIAppForm(const Options& options) : options_(options), printer_(Q
   about_ = new TAboutBox(this);
   historyEdit_ = new TFileHistoryEditForm(this);
   fontName_ = new TFontNameForm(this);
+  opener_ = new DesktopOpener(this);
   applyGeometry(historyEdit_, settings_.fileHistoryEditForm);
   // The help window has no owner: a dialog that is open (the settings) must
   // not block it.

@@ -21,6 +21,7 @@ class QToolBar;
 
 namespace vel {
 
+class DesktopOpener;
 class HelpWindow;
 class PageView;
 class QtCanvas;
@@ -139,8 +140,8 @@ class TSDIAppForm : public QMainWindow, private Host {
   void setPageLabel(const std::string& text) override;
 
   // Opens a web page or mail address; says so when there is none or
-  // nothing takes it.
-  bool OpenTarget(const QString& target, const QString& noTarget);
+  // nothing on the desktop takes it (that answer may come later).
+  void OpenTarget(const QString& target, const QString& noTarget);
   void createActions();
   void createMenus();
   void createToolBar();
@@ -159,7 +160,8 @@ class TSDIAppForm : public QMainWindow, private Host {
   void SetPrinting(bool on);
 
   // A typesetting run of the loaded source; `quiet` runs leave the focus
-  // where it is and show the INFORMATION window only on failure.
+  // where it is and show the INFORMATION window only on failure or when
+  // characters were read as "〓".
   RunStatus Typeset(int page, bool quiet);
   // PageDisplay on the viewer: draws sheet n into the page image.
   void DisplayPage(int sheet);
@@ -169,7 +171,9 @@ class TSDIAppForm : public QMainWindow, private Host {
   int MarginPixels() const;
   QSize PaperPixels() const;
   QString TitleBase() const;
-  bool LoadSource(const QString& path, Lines& lines, bool& empty);
+  // The file's lines; `replaced` counts its characters without a
+  // Shift-JIS form, read as "〓" (the run warns of them).
+  bool LoadSource(const QString& path, Lines& lines, bool& empty, size_t& replaced);
   void StampSource(const QString& path);
 
   // Re-typesetting when the source file is saved.
@@ -192,7 +196,6 @@ class TSDIAppForm : public QMainWindow, private Host {
   double zoom_ = 1.0;
   int dpi_ = 96;
   int typesetRuns_ = 0;
-  size_t unmappable_ = 0;  // characters of the loaded source set as "〓"
   QString documentPath_;
   QDateTime sourceTime_;
   qint64 sourceSize_ = -1;
@@ -222,6 +225,7 @@ class TSDIAppForm : public QMainWindow, private Host {
   TFileHistoryEditForm* historyEdit_ = nullptr;
   HelpWindow* help_ = nullptr;
   TFontNameForm* fontName_ = nullptr;
+  DesktopOpener* opener_ = nullptr;
 };
 
 }  // namespace vel

@@ -16,6 +16,7 @@
 #include "canvas/qt/QtCanvas.h"
 #include "frontend/SourceFile.h"
 #include "layout/drawing/SheetDrawing.h"
+#include "shell/DesktopOpen.h"
 #include "shell/FileHistory.h"
 #include "shell/HelpWindow.h"
 #include "shell/InformationForm.h"
@@ -31,6 +32,13 @@ namespace vel {
 namespace {
 
 QString fromSj(const std::string& s) { return QString::fromStdString(cp932ToUtf8(s)); }
+
+// Whether a run read characters of its files as "〓" (and warned of them).
+bool ReadAsGeta(const State& st) {
+  for (const SourceFileRecord& f : st.origins.files)
+    if (f.replaced > 0) return true;
+  return false;
+}
 
 }  // namespace
 
@@ -220,13 +228,14 @@ RunStatus TSDIAppForm::Typeset(int page, bool quiet) {
   ++typesetRuns_;
   RunStatus status = engine_->TextDraw(page);
   quietRun_ = false;
-  if (unmappable_ > 0) {
-    // A UTF-8 source: what CP932 cannot hold was set as "〓". The run has
-    // cleared the window, so the note follows its lines; shown, it does
-    // not take the keys.
-    information_->addLine(UnmappableNote(unmappable_));
+  if (status == RunStatus::Done && ReadAsGeta(*engine_->state())) {
+    // The run warned of characters read as "〓" (in the document or a file
+    // it includes): the window stays up to show it, without the keys. A
+    // platform that activates what it shows gives them back to the main
+    // window, unless the run was started by saving (the editor keeps them).
     information_->show();
     information_->raise();
+    if (!quiet) focusMain();
   }
   if (status == RunStatus::Done) {
     if (engine_->sheets > 0) {
@@ -251,13 +260,12 @@ RunStatus TSDIAppForm::Typeset(int page, bool quiet) {
   return status;
 }
 
-bool TSDIAppForm::LoadSource(const QString& path, Lines& lines, bool& empty) {
+bool TSDIAppForm::LoadSource(const QString& path, Lines& lines, bool& empty, size_t& replaced) {
   empty = false;
   lines.clear();
+  replaced = 0;
   if (!IsOpenableFile(path)) return false;
-  size_t unmappable = 0;
-  if (LoadSourceFile(QFile::encodeName(path).toStdString(), lines, &unmappable) != LoadResult::Ok) return false;
-  unmappable_ = unmappable;
+  if (LoadSourceFile(QFile::encodeName(path).toStdString(), lines, &replaced) != LoadResult::Ok) return false;
   empty = lines.empty();
   StampSource(path);
   return true;
@@ -275,7 +283,8 @@ bool TSDIAppForm::OpenFile(const QString& pathIn) {
   if (printing_) return false;
   Lines lines;
   bool empty = false;
-  if (!LoadSource(path, lines, empty)) {
+  size_t replaced = 0;
+  if (!LoadSource(path, lines, empty, replaced)) {
     Message(path + QStringLiteral("ファイル\n\nは存在しません。ファイル名を確認してください。"));
     return false;
   }
@@ -294,6 +303,7 @@ bool TSDIAppForm::OpenFile(const QString& pathIn) {
   documentPath_ = path;
   engine_->documentPath = QFile::encodeName(path).toStdString();
   engine_->source = std::move(lines);
+  engine_->sourceReplaced = replaced;
   setWindowTitle(TitleBase());
   SetGamenTopLeftYohaku();
   Typeset(1, false);
@@ -306,11 +316,13 @@ void TSDIAppForm::RePaintButtonClick() {
   if (!documentOpen_ || printing_) return;
   Lines lines;
   bool empty = false;
-  if (!LoadSource(documentPath_, lines, empty)) {
+  size_t replaced = 0;
+  if (!LoadSource(documentPath_, lines, empty, replaced)) {
     Message(documentPath_ + QStringLiteral(" がありません。"));
     return;
   }
   engine_->source = std::move(lines);
+  engine_->sourceReplaced = replaced;
   Typeset(engine_->currentSheet > 0 ? engine_->currentSheet : 1, false);
   UpdateWatcher();
 }
@@ -339,9 +351,11 @@ void TSDIAppForm::SourceSettled() {
   if (fi.lastModified() == sourceTime_ && fi.size() == sourceSize_) return;
   Lines lines;
   bool empty = false;
-  if (!LoadSource(documentPath_, lines, empty)) return;
+  size_t replaced = 0;
+  if (!LoadSource(documentPath_, lines, empty, replaced)) return;
   if (!watcher_.files().contains(documentPath_)) watcher_.addPath(documentPath_);
   engine_->source = std::move(lines);
+  engine_->sourceReplaced = replaced;
   Typeset(engine_->currentSheet > 0 ? engine_->currentSheet : 1, true);
 }
 
@@ -494,16 +508,21 @@ void TSDIAppForm::VELDRISNyumonItemClick() {
   ShowHelpTopic(1);
 }
 
-bool TSDIAppForm::OpenTarget(const QString& target, const QString& noTarget) {
+void TSDIAppForm::OpenTarget(const QString& target, const QString& noTarget) {
   if (target.isEmpty()) {
     Message(noTarget);
-    return false;
+    return;
   }
   const QUrl url(target);
-  if (openUrlHook ? openUrlHook(url) : QDesktopServices::openUrl(url)) return true;
-  Message(url.scheme() == QLatin1String("mailto") ? QStringLiteral("メールソフトがインストールされていません。")
-                                                  : QStringLiteral("インターネット・ブラウザがインストールされていません。"));
-  return false;
+  const QString missing = url.scheme() == QLatin1String("mailto")
+                              ? QStringLiteral("メールソフトがインストールされていません。")
+                              : QStringLiteral("インターネット・ブラウザがインストールされていません。");
+  if (openUrlHook) {
+    if (!openUrlHook(url)) Message(missing);
+    return;
+  }
+  // The desktop's answer comes when its opener ends.
+  opener_->open(url, [this, missing] { Message(missing); });
 }
 
 void TSDIAppForm::AboutVersionUpItemClick() {
