@@ -96,13 +96,14 @@ int main(int argc, char** argv) {
   w.informationForm()->move(380, 380);
   waitForShot(w, "03-error");
 
-  // The environment dialog, filled from the settings, and then with its
-  // help page open beside it (the dialog does not block the help).
+  // The environment dialog, filled from the settings and modal to the main
+  // window as the menu opens it, and then with its help page open beside it
+  // (the dialog does not block the help).
   w.informationForm()->hide();
   vel::TKankyoForm* k = w.kankyoForm();
   k->fill(w.settings());
   k->move(10, 10);
-  k->show();
+  k->open();
   waitForShot(w, "04-settings");
   k->findChild<QPushButton*>(QStringLiteral("HelpBitBtn"))->click();
   vel::HelpWindow* help = w.helpWindow();
