@@ -86,6 +86,15 @@ uint8_t MathGlyphPosition(uint8_t code) {
   return kPositions[code];
 }
 
+std::string GreekCorrectionAfter(int number) {
+  if (number < 100 || number > 120) return {};
+  std::string s = "\\!";
+  if ((number >= 103 && number <= 108) || number == 113) s += "\\*";
+  if (number == 104) s += "\\,";
+  if (number == 108) s += "\\!";
+  return s;
+}
+
 void BeginMathSegment(State& st, MathPen& pen, int level) {
   pen.level = level;
   SetMathFont(st, MathFontKind::MathItalic, level, false);
@@ -165,7 +174,13 @@ MathBox SetMathSymbol(State& st, MathPen& pen, const MathSymbol& s) {
     case MathMetric::AsLetter: return SetMathChar(st, pen, static_cast<char>(s.code));
     case MathMetric::Letter: {
       SetMathFont(st, MathFontAtLevel(s, pen.level), pen.level, false);
-      return LetterBox(st, pen, Glyph(s.code), false);
+      MathBox b = LetterBox(st, pen, Glyph(s.code), false);
+      const std::string taken = GreekCorrectionAfter(s.number);
+      for (size_t k = 1; k < taken.size(); k += 2) {
+        const MathSymbol* space = MathSymbolOf(GetEachTypeCommandNum(taken.substr(k, 1)));
+        if (space) b.width -= static_cast<int>(space->spaceSign * MathSpace(st, pen, space->space));
+      }
+      return b;
     }
     default: break;
   }

@@ -39,6 +39,12 @@ struct MathPen {
 // character 0x80 + position; lower codes are the position itself.
 uint8_t MathGlyphPosition(uint8_t code);
 
+// The spacing codes the spacing pass puts after a lower-case Greek letter
+// (symbols 100-120), empty for other numbers. They take back the side
+// bearings of the faces the system was designed with; the letter boxes of
+// our faces, which have none to take back, are widened by the same amount.
+std::string GreekCorrectionAfter(int number);
+
 // Starts a segment at a style level: selects the math italic, measures E
 // and makes it the cell height the spacing units come from.
 void BeginMathSegment(State& st, MathPen& pen, int level);

@@ -114,6 +114,68 @@ MathBox WriteThereforFor(State& st, const MathPen& pen, int variant) {
   return box;
 }
 
+MathBox WriteCLdots(State& st, const MathPen& pen, int kind, double n) {
+  const double E = pen.E;
+  const int h = static_cast<int>(E);
+  const double dotH = 0.575 * E, p = E * 5 / 14;
+  if (n <= 0) return {0, h / 2, h - h / 2};
+  const bool low = kind == 29 || kind == 31 || kind == 33;
+  int width = 0;
+  std::vector<double> dots;  // x offsets of the dots' cells
+  const double first = -0.25 * dotH + p / 2;
+  switch (kind) {
+    case 28:
+    case 29: {
+      const int count = static_cast<int>(std::min(n, 1000.0));
+      width = static_cast<int>(count * p);
+      for (int k = 0; k < count; ++k) dots.push_back(first + k * p);
+      break;
+    }
+    case 30:
+    case 31: {
+      width = static_cast<int>(n);
+      const double q = n - p;
+      if (q < 0) break;
+      const int k = static_cast<int>(std::min(q / p, 1000.0));
+      if (k == 0) dots.push_back(n / 2 - 0.25 * dotH);
+      else
+        for (int j = 0; j <= k; ++j) dots.push_back(first + j * q / k);
+      break;
+    }
+    case 42: width = static_cast<int>(E / 12 + 0.75 * dotH); break;
+    default: width = static_cast<int>(n); break;
+  }
+  const MathBox box{width, h / 2, h - h / 2};
+  if (!pen.draw || !st.canvas) return box;
+  const double ascent = st.font.ascent;
+  if (kind == 32 || kind == 33) {
+    const double lw = std::trunc(units::kPerInch * (st.chr.fontSize / units::kFontSizeScale) / 1270.0);
+    Strokes s(st, pen, pen.x, pen.axis, std::max(1, static_cast<int>(lw * st.draw.scale)));
+    const double y = low ? -0.2875 * E + 0.7 * ascent : 0;
+    s.line(0, y, n, y);
+    return box;
+  }
+  Font dot;
+  dot.name = SJ("ＭＳ Ｐ明朝");
+  dot.charset = kDefaultCharset;
+  dot.bold = st.chr.boldMath;
+  dot.color = st.chr.font.color;
+  dot.escapement = st.font.textRotationDeg * 10;
+  dot.height = -static_cast<int>(std::trunc(dotH * st.draw.scale + 0.5));
+  const std::string sign = SJ("・");
+  auto put = [&](double dx, double top) {
+    const Point at = Turned(st, pen.x, pen.axis, dx, top);
+    st.canvas->textOut(dot, at.x, at.y, sign);
+  };
+  if (kind == 42) {
+    for (int j = 0; j < 3; ++j) put(E / 6, -0.58 * E + j * E / 3);
+    return box;
+  }
+  const double top = low ? -dotH + 0.7 * ascent : -0.4 * dotH;
+  for (double dx : dots) put(dx, top);
+  return box;
+}
+
 MathBox WriteLongArrow(State& st, const MathPen& pen, int variant) {
   if (!st.canvas) return {};
   const Font saved = st.chr.font;

@@ -21,6 +21,10 @@ MathBox WriteAngle(State& st, const MathPen& pen);
 MathBox WriteThereforFor(State& st, const MathPen& pen, int variant);
 // Variant 1 left, 2 right, 3 both.
 MathBox WriteLongArrow(State& st, const MathPen& pen, int variant);
+// Dot leaders and rules: kinds 28 \cdots and 29 \ldots (a count of dots),
+// 30 \cdotslen and 31 \ldotslen (dots filling a length), 42 \vdots, 32
+// \cline and 33 \lline (a rule of a length).
+MathBox WriteCLdots(State& st, const MathPen& pen, int kind, double countOrLength);
 // Variants 1 \neareq, 2 \para, 3 \paraeq, 4 \lequal, 5 \gequal.
 MathBox WriteCraftRels(State& st, const MathPen& pen, int variant);
 

@@ -112,15 +112,19 @@ void check(unsigned seed, int columns, int widthMM) {
       if (w.kind == cmd::RightLine) right = true;
       if (!IsLineCommand(w.kind) || w.kind == cmd::Item) sum += w.width;
     }
-    if (!right) EXPECT_EQ(li.width, sum) << where << ", line " << l;
+    if (!right) {
+      EXPECT_EQ(li.width, sum) << where << ", line " << l;
+    }
     if (li.kind != LineJustified || l + 1 >= static_cast<int>(st.lineList.size())) continue;
     const int last = visibleWord(st, l, true), next = visibleWord(st, l + 1, false);
-    if (last >= 0 && st.wordList[static_cast<size_t>(last)].kind == cmd::Text && visibleWord(st, l, false) != last)
+    if (last >= 0 && st.wordList[static_cast<size_t>(last)].kind == cmd::Text && visibleWord(st, l, false) != last) {
       EXPECT_FALSE(InCharSet(s.xTail, edgeCode(st.wordTextList[static_cast<size_t>(last)], true)))
           << where << ", line " << l << " ends with " << cp932ToUtf8(st.wordTextList[static_cast<size_t>(last)]);
-    if (next >= 0 && st.wordList[static_cast<size_t>(next)].kind == cmd::Text && visibleWord(st, l, false) != last)
+    }
+    if (next >= 0 && st.wordList[static_cast<size_t>(next)].kind == cmd::Text && visibleWord(st, l, false) != last) {
       EXPECT_FALSE(InCharSet(s.xHead, edgeCode(st.wordTextList[static_cast<size_t>(next)], false)))
           << where << ", line " << l + 1 << " starts with " << cp932ToUtf8(st.wordTextList[static_cast<size_t>(next)]);
+    }
   }
 
   // Floats: each placed once, footnotes in their line's column, and no
@@ -149,11 +153,12 @@ void check(unsigned seed, int columns, int widthMM) {
     const int used = top + (top ? st.geo.topBottomBoxSep : 0) + text + bottom + (bottom ? st.geo.topBottomBoxSep : 0);
     const int boxes = static_cast<int>(ci.topOfPage.size() + ci.topOfColumn.size() + ci.bottomOfPage.size() +
                                        ci.bottomOfColumn.size());
-    if (!(boxes == 1 && text == 0) && !(boxes == 0 && ci.lastLine == first))
+    if (!(boxes == 1 && text == 0) && !(boxes == 0 && ci.lastLine == first)) {
       EXPECT_LE(used, st.geo.columnHeight) << where << ", column " << c << ": top " << top << " text " << text
                                            << " bottom " << bottom << " (" << ci.bottomOfColumn.size() << " column, "
                                            << ci.bottomOfPage.size() << " page boxes, " << ci.footnoteCount
                                            << " footnotes)";
+    }
     for (int f = 0; f < ci.footnoteCount && f < static_cast<int>(ci.bottomOfColumn.size()); ++f) {
       const int mini = ci.bottomOfColumn[static_cast<size_t>(f)];
       for (size_t i = 0; i < st.wordList.size(); ++i) {
@@ -167,7 +172,9 @@ void check(unsigned seed, int columns, int widthMM) {
   }
   for (size_t i = 0; i < st.wordList.size(); ++i) {
     const WordInfo& w = st.wordList[i];
-    if (w.kind == cmd::Float && w.value >= 0) EXPECT_EQ(seen[w.value], 1) << where << ", float " << w.value;
+    if (w.kind == cmd::Float && w.value >= 0) {
+      EXPECT_EQ(seen[w.value], 1) << where << ", float " << w.value;
+    }
   }
 }
 

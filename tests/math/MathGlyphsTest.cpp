@@ -58,7 +58,9 @@ TEST(MathGlyphs, EveryNamedSymbolMeasuresAndDrawsInk) {
       font.charset = kAnsiCharset;
       font.height = -2000;
       for (uint8_t code : {s.code, s.secondCode, s.widthCode})
-        if (code) EXPECT_TRUE(measuring->face(font).hasGlyph(MathGlyphPosition(code))) << name << " " << int(code);
+        if (code) {
+          EXPECT_TRUE(measuring->face(font).hasGlyph(MathGlyphPosition(code))) << name << " " << int(code);
+        }
     }
     ++checked;
   }
