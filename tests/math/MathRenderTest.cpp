@@ -1,0 +1,64 @@
+// Formulas set on the installed fonts: pairs that must draw the same
+// pixels, and the messages of formulas that stop a run.
+#include <gtest/gtest.h>
+
+#include "CaseFile.h"
+#include "StateFixture.h"
+#include "canvas/qt/QtCanvas.h"
+#include "math/MathLayout.h"
+#include "math/ReformMath.h"
+
+using namespace vel;
+
+namespace {
+
+// The formula (as written) normalised and drawn at 300 dpi; empty when it
+// fails.
+std::vector<uint32_t> Pixels(const std::string& written, int level, MathBox& box) {
+  std::string line = "$" + written + "$";
+  if (ReformMath(line, 1) < 0) return {};
+  const std::string formula = line.substr(1, line.size() - 2);
+  Bitmap page(400, 160);
+  auto canvas = QtCanvas::onBitmap(page, 300, 300);
+  veltest::StateFixture f(canvas.get());
+  f.st.draw.scale = units::DeviceScale(300);
+  box = MathWidthHeight(f.st, formula, level, true, 2000, 2000);
+  canvas.reset();
+  std::vector<uint32_t> px;
+  for (int y = 0; y < page.height(); ++y)
+    for (int x = 0; x < page.width(); ++x) px.push_back(page.pixel(x, y));
+  return px;
+}
+
+}  // namespace
+
+TEST(MathRender, PairsThatDrawTheSamePixels) {
+  for (const mathcases::Case& c : mathcases::Read("same.tests")) {
+    ASSERT_EQ(c.fields.size(), 3u) << c.where();
+    const int level = std::stoi(c.fields[0]);
+    MathBox a, b;
+    const std::vector<uint32_t> pa = Pixels(c.fields[1], level, a), pb = Pixels(c.fields[2], level, b);
+    ASSERT_FALSE(pa.empty()) << c.where();
+    EXPECT_GT(a.width, 0) << c.where();
+    EXPECT_EQ(a.width, b.width) << c.where();
+    EXPECT_EQ(a.height, b.height) << c.where();
+    EXPECT_EQ(a.depth, b.depth) << c.where();
+    EXPECT_TRUE(pa == pb) << c.where() << ": " << mathcases::Show(c.fields[1]) << " against "
+                          << mathcases::Show(c.fields[2]);
+  }
+}
+
+TEST(MathRender, FormulasThatStopTheRun) {
+  for (const mathcases::Case& c : mathcases::Read("errors.tests")) {
+    veltest::TempDir d;
+    veltest::writeFile(d.file("a.vdr"), vel::utf8ToCp932("\\documentstyle{10.5,a4t}\n\\begindocument\n") + c.fields[0] +
+                                            "\n");
+    const veltest::RunResult r = veltest::runRender({"--defaults", d.file("a.vdr")});
+    EXPECT_EQ(r.exitCode, 1) << c.where();
+    std::vector<std::string> got, want;
+    for (const std::string& l : veltest::splitLines(r.out))
+      if (l.rfind("** ", 0) == 0) got.push_back(l);
+    for (size_t k = 1; k < c.fields.size(); ++k) want.push_back(vel::cp932ToUtf8(c.fields[k]));
+    EXPECT_EQ(got, want) << c.where();
+  }
+}
