@@ -229,6 +229,11 @@ int BoxWalk::math() {
   // the box was measured.
   const auto counters = st_.val.counters;
   const Result<Extent> box = m->Measure(st_, formula, mathLevel);
+  if (box && draw_ && !vertical_) {
+    // The formula's axis lies the axis offset above the box's baseline.
+    const double top = static_cast<double>(y_) - st_.font.mathAxis - box->height;
+    (void)m->Draw(st_, formula, mathLevel, penX(), clampInt(static_cast<long long>(top)));
+  }
   if (draw_) st_.val.counters = counters;
   leave();
   if (!box) return fail(-5, SJ("数式"));

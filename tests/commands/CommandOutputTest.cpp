@@ -184,8 +184,8 @@ TEST(CommandOutput, IntroductorySample) {
   ASSERT_EQ(r.exitCode, 0) << r.out;
   for (const std::string& l : veltest::splitLines(r.out)) EXPECT_NE(l.rfind("** ", 0), 0u) << l;
   const QJsonObject j = QJsonDocument::fromJson(QByteArray::fromStdString(readFile(dir.file("intro.json")))).object();
-  // Three chapters and two sections in the contents, each with its page.
-  EXPECT_EQ(wordTexts(j, 151), (std::vector<std::string>{"1", "1", "1", "1", "1"}));
+  // Four chapters and two sections in the contents, each with its page.
+  EXPECT_EQ(wordTexts(j, 151), (std::vector<std::string>{"1", "1", "1", "1", "1", "1"}));
   EXPECT_EQ(j["contents"].toObject()["frontMatterPages"].toInt(), 1);
   EXPECT_TRUE(j["headers"].toArray()[1].toObject()["defined"].toBool());
 }
