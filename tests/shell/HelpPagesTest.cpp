@@ -147,10 +147,10 @@ TEST(HelpPages, EveryExampleTypesetsWithoutAnErrorMessage) {
   EXPECT_GE(commands, 2);
 }
 
-// Each part that is not finished has one sentence that says so; it stands
-// on the pages named here as long as the part is not finished, and on no
-// page once it is. Whether it is finished is seen by typesetting one of the
-// last things it will do.
+// Each part that is not finished has one sentence that says so, and so has
+// each thing a page names as not done yet; it stands on the pages named
+// here as long as it holds, and on no page once it no longer does. Whether
+// it holds is seen by typesetting what it is about.
 TEST(HelpPages, PagesOfPartsNotBuiltSaySo) {
   struct Part {
     const char* what;
@@ -165,9 +165,9 @@ TEST(HelpPages, PagesOfPartsNotBuiltSaySo) {
   const InProcessRun accent = typesetBody("$\\vec{x}$\n");
   const InProcessRun bracket = typesetBody("$\\left(\\frac{1}{2}\\right)$\n");
   for (const InProcessRun* r : {&matrix, &accent, &bracket}) ASSERT_EQ(r->status, vel::RunStatus::Done);
-  const bool mathFinished = matrix.textY("a") >= 0 && matrix.textY("a") != matrix.textY("c") &&
-                            (accent.drew("line ") || accent.drew("polyline ") || accent.drew("polygon ")) &&
-                            bracket.textY("(") < 0;
+  const bool accents = accent.drew("line ") || accent.drew("polyline ") || accent.drew("polygon ");
+  const bool brackets = bracket.textY("(") < 0;
+  const bool mathFinished = matrix.textY("a") >= 0 && matrix.textY("a") != matrix.textY("c") && accents && brackets;
   // A figure is a blank box: its line is not drawn.
   const InProcessRun figure = typesetBody("A\\veldris{\\basexy{0,2,0,2,1cm}\\line{p,0,0,2,2}}\n");
   ASSERT_EQ(figure.status, vel::RunStatus::Done);
@@ -175,6 +175,8 @@ TEST(HelpPages, PagesOfPartsNotBuiltSaySo) {
   const InProcessRun table = typesetBody("\\table{\\col{|c|c|}\\hline a&b\\\\\\hline}\n");
   const Part parts[] = {
       {"formulas", u"数式の組版はまだできあがっていません", {"math.html", "about.html"}, mathFinished},
+      {"stretchable brackets", u"伸縮するかっこはまだ形に", {"math.html", "about.html"}, brackets},
+      {"accents", u"アクセントはまだ描かれません", {"math.html", "about.html"}, accents},
       {"figures", u"図の描画はまだ作られていません", {"drawing.html", "about.html"},
        figure.drew("line ") || figure.drew("polyline ")},
       {"tables", u"表の組版はまだ作られていません", {"about.html"}, table.status == vel::RunStatus::Done},
@@ -186,10 +188,10 @@ TEST(HelpPages, PagesOfPartsNotBuiltSaySo) {
     for (const QString& page : helpPages()) {
       const bool says = pageText(page).contains(notice);
       if (p.built) {
-        EXPECT_FALSE(says) << p.what << " are finished now: take \"" << notice.toStdString() << "\" and what it explains off "
+        EXPECT_FALSE(says) << p.what << ": done now, take \"" << notice.toStdString() << "\" and what it explains off "
                            << page.toStdString();
       } else if (p.pages.contains(page)) {
-        EXPECT_TRUE(says) << p.what << " are not finished: " << page.toStdString() << " must say \"" << notice.toStdString()
+        EXPECT_TRUE(says) << p.what << ": not done yet, so " << page.toStdString() << " must say \"" << notice.toStdString()
                           << "\"";
       }
     }
