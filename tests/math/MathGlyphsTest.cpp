@@ -7,6 +7,7 @@
 #include "canvas/qt/QtCanvas.h"
 #include "math/MathAtoms.h"
 #include "math/MathFonts.h"
+#include "math/MathLayout.h"
 #include "seams/Seams.h"
 
 using namespace vel;
@@ -114,4 +115,25 @@ TEST(MathFonts, InclineTextOutMovesAcrossAndAlong) {
   EXPECT_EQ(texts[0].substr(0, 13), "text 100 195 ");
   EXPECT_EQ(texts[1].substr(0, 13), "text 100 190 ");
   EXPECT_NE(texts[1].find("esc=900"), std::string::npos);
+}
+
+TEST(MathFonts, SmallCharactersForAPrinterThatCannotPrintThem) {
+  // At the script sizes: Greek letters and "<" in full-width Japanese
+  // forms, letters in the italic substitute, digits in the Japanese face;
+  // at the text size nothing changes.
+  veltest::StateFixture f;
+  f.settings.smallCharPrintError = true;
+  f.st.draw.scale = 1;
+  auto drawn = [&](int level) {
+    f.fake.clearLog();
+    (void)MathWidthHeight(f.st, "\\alpha<x2", level, true, 0, 0);
+    std::string faces;
+    for (const std::string& l : f.logged("text ")) {
+      const size_t name = l.find(' ', l.find("color=")) + 1;
+      faces += l.substr(name) + "|";
+    }
+    return faces;
+  };
+  EXPECT_EQ(drawn(3), "ＭＳ Ｐ明朝 α|ＭＳ Ｐ明朝 ＜|Times New Roman Italic x|ＭＳ Ｐ明朝 2|");
+  EXPECT_EQ(drawn(2), "velmi10 \\x0B|velmi10 <|velmi10 x|velr10 2|");
 }
