@@ -1,4 +1,4 @@
-// Figures behind the layout's figure seam.
+// Figures behind the layout's figure seam (the language itself: figure/Figure.h).
 #pragma once
 
 #include "seams/FigureSeam.h"

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,19 +37,15 @@ struct GraphPoints {
   std::array<double, 1000> x{}, y{}, z{};
 };
 
-struct FigureState {
+// The figure context: everything a figure sets for itself. A figure (and
+// a figure measured inside another one's label) copies the whole record on
+// entry and puts it back on exit, so nothing of one figure reaches its
+// parent or the text after it.
+struct FigureContext {
   std::array<double, 100> constants{};  // a0..a99
   std::array<double, 100> params{};     // #0..#99
-  GraphPoints graph;
   int dimen = 2;              // figDimension
   double rotY = 0, rotZ = 0;  // figRotY, figRotZ (radians)
-  PointArray points;
-
-  // Indexes into the point array for closed areas and polylines (-1: empty).
-  bool closeMode = false;
-  int closeLast = -1;
-  bool polylineMode = false;
-  int polylineLast = -1;
 
   // The figure box (layout units) and its user coordinates.
   int originX = 0, originY = 0;
@@ -57,6 +54,14 @@ struct FigureState {
   double scaleX = 1, scaleY = 1;  // layout units per user unit
   double baseUnit = 1;
   double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+
+  // The box on the canvas (device pixels: left, top, right, bottom) and as
+  // the clip region every drawing command selects; the closed area of the
+  // last \endclose.
+  std::array<int, 4> clipRect{};
+  std::optional<Region> clipRegion;
+  std::optional<Region> closeRegion;
+  int nesting = 0;  // drawn figures around this one
 
   int penStyle = 0;
   int brushKind = 0;
@@ -70,6 +75,24 @@ struct FigureState {
 
   // Named points A-Z, a-z: coordinate texts joined by commas.
   std::array<std::string, 52> namedPoints;
+
+  // Results of the last transforms (XXYY/xxyy, Rotxy, ThreeToTwoDimen).
+  Point lastPoint;
+  double rotatedX = 0, rotatedY = 0;
+  double projU = 0, projV = 0;
+};
+
+// The context plus what lives across figures: the point array and its
+// drawing modes (each header resets the modes), and the graph points.
+struct FigureState : FigureContext {
+  GraphPoints graph;
+  PointArray points;
+
+  // Indexes into the point array for closed areas and polylines (-1: empty).
+  bool closeMode = false;
+  int closeLast = -1;
+  bool polylineMode = false;
+  int polylineLast = -1;
 };
 
 }  // namespace vel

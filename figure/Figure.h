@@ -1,0 +1,82 @@
+// The figure language: \veldris{header body}.
+//
+// A figure is one box of the line. The layout measures it while lines are
+// built (VeldrisDraw in measure mode: the header only) and draws it when
+// its page is drawn (draw mode: the header sets up coordinates, clip, pen
+// and brush, then WriteVeldris runs the body). Both modes read the header
+// with the same rules, so what is drawn has the size that was measured.
+//
+// What it promises:
+//  - Every figure restores the figure context, the text rotation, the
+//    box variables, \valA..\valz, the counters, the pen, brush and clip it
+//    found: figures nest (a figure in a label of a figure) and a redraw of
+//    a page draws the same pixels.
+//  - The caller's text is never changed: \if resolves its branches on a
+//    copy, so every redraw runs the figure as written.
+//  - Only the header reports errors (with the system's messages); the body
+//    is silent, and stops early only on the faults WriteVeldris names.
+//  - Every double turned into figure geometry goes through FigInt: user
+//    geometry gives infinities and NaN (zero scales, poles), which become
+//    clamped integers rather than undefined casts.
+// Named limits: the shared point array (PointArray::kCapacity points),
+// kWhileCap iterations of one \while, 100 constants.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/Result.h"
+#include "state/State.h"
+
+namespace vel {
+
+// Geometry is clamped to +-kFigIntMax, so that sums of two clamped values
+// still fit an int.
+constexpr int kFigIntMax = 1 << 30;
+constexpr int kWhileCap = 50000;
+
+// The saturating double-to-int conversion of figure geometry: truncation
+// toward zero, NaN to 0, the range clamped to +-kFigIntMax.
+int FigInt(double v);
+
+// ---- coordinates (Coordinates.cpp) ----
+// A to Z give 0 to 25, a to z 26 to 51, anything else -1.
+int AlphToInt(char letter);
+int XX(State& st, double x);  // layout units
+int YY(State& st, double y);
+int xx(State& st, double x);  // device pixels
+int yy(State& st, double y);
+// The point with the text rotation applied; also kept in st.fig.lastPoint.
+Point XXYY(State& st, double x, double y);
+Point xxyy(State& st, double x, double y);
+// Device length of a user segment of length len along (dx, dy).
+int PixLen(State& st, double dx, double dy, double len);
+// Turns (x, y) by the text rotation; kept in st.fig.rotatedX/Y.
+void Rotxy(State& st, double x, double y);
+// The projection of a 3-D point by the view angles, into st.fig.projU/V.
+void ThreeToTwoDimen(State& st, double x, double y, double z);
+
+// ---- header (FigureHeader.cpp) ----
+// Reads the header, fills the figure context; in draw mode (measureOnly
+// false) also the clip, the screen frame, pen and brush. False after
+// writing a header error message. x, y: left edge and text baseline.
+bool SetVeldris(State& st, const std::string& text, int x, int y, bool measureOnly);
+// \constant / \parameter on the argument list.
+void DoConstant(State& st, const std::vector<std::string>& args);
+
+// ---- environment (FigureEnvironment.cpp) ----
+// Measures (draw false) or draws the figure. 0 on success, -10 on a header
+// error, in draw mode the body's result (0, -1, -10). The box goes to
+// `box` whenever the header was read.
+int VeldrisDraw(State& st, const std::string& text, int x, bool draw, int y, Extent& box);
+
+// ---- body (FigureDispatch.cpp) ----
+// Runs the commands of a body (a copy: \if rewrites it). topLevel: the
+// figure's own text (counters are then saved and restored around it);
+// false for a \while body or a figure function.
+int WriteVeldris(State& st, std::string text, bool topLevel);
+// The argument of \text: split at the separator, options (dx=, dy=, rot=)
+// kept apart, and the text item may hold commas.
+void StrTokForText(State& st, std::string_view text, char separator, std::vector<std::string>& list);
+
+}  // namespace vel
