@@ -19,7 +19,9 @@
 //    geometry gives infinities and NaN (zero scales, poles), which become
 //    clamped integers rather than undefined casts.
 // Named limits: the shared point array (PointArray::kCapacity points),
-// kWhileCap iterations of one \while, 100 constants.
+// kWhileCap passes of one \while, kFigureSteps commands and loop passes in
+// one figure (loops inside loops would otherwise multiply their caps and
+// hold the window for hours), 100 constants.
 #pragma once
 
 #include <string>
@@ -34,6 +36,7 @@ namespace vel {
 // still fit an int.
 constexpr int kFigIntMax = 1 << 30;
 constexpr int kWhileCap = 50000;
+constexpr long long kFigureSteps = 1000000;
 
 // The saturating double-to-int conversion of figure geometry: truncation
 // toward zero, NaN to 0, the range clamped to +-kFigIntMax.
@@ -72,7 +75,8 @@ int VeldrisDraw(State& st, const std::string& text, int x, bool draw, int y, Ext
 
 // ---- body (FigureDispatch.cpp) ----
 // Runs the commands of a body (a copy: \if rewrites it). topLevel: the
-// figure's own text (counters are then saved and restored around it);
+// figure's own text (counters are then saved and restored around it, and
+// the outermost figure's step budget starts);
 // false for a \while body or a figure function.
 int WriteVeldris(State& st, std::string text, bool topLevel);
 // The argument of \text: split at the separator, options (dx=, dy=, rot=)

@@ -299,6 +299,14 @@ size_t RunIf(State& st, std::string& text, size_t ifStart, size_t condOpen, size
   return elseOpen + 1;
 }
 
+// One step of the figure's budget (a command or a loop pass); false once
+// it is spent.
+bool Spend(State& st) {
+  if (st.fig.stepsLeft <= 0) return false;
+  --st.fig.stepsLeft;
+  return true;
+}
+
 // \while{cond}{body}: the body runs on a fresh copy each time, at most
 // kWhileCap times, so a condition that never fails still ends. Returns
 // where the scan resumes, or the code that ends the figure.
@@ -310,7 +318,7 @@ int RunWhile(State& st, const std::string& text, const std::string& group, size_
   const std::string cond = items.empty() ? std::string() : items[0];
   const std::string body = text.substr(bodyOpen + 1, bodyClose - bodyOpen - 1);
   for (int n = 0; n < kWhileCap && ConditionIsTrue(st, cond); ++n)
-    if (WriteVeldris(st, body, false) < 0) return kFailed;
+    if (!Spend(st) || WriteVeldris(st, body, false) < 0) return kFailed;
   resume = bodyClose + 1;
   return 0;
 }
@@ -358,6 +366,7 @@ int RunBody(State& st, std::string& text) {
       i = std::max(after, start + 1);
       if (name == "if" || name == "while") return kGroupNotClosed;  // no condition, no branch
     }
+    if (!Spend(st)) return kFailed;
     const auto& table = Commands();
     if (const auto row = table.find(name); row != table.end()) {
       if (!Skipped(st.fig, row->second.filter) && !Run(st, row->second, args)) return kFailed;
@@ -374,6 +383,8 @@ int RunBody(State& st, std::string& text) {
 
 int WriteVeldris(State& st, std::string text, bool topLevel) {
   if (!topLevel) return RunBody(st, text);
+  // The outermost figure gets the budget; figures inside it share it.
+  if (st.fig.nesting <= 1) st.fig.stepsLeft = kFigureSteps;
   // Counters set inside a figure stay inside it.
   const std::array<int, 100> counters = st.val.counters;
   const int r = RunBody(st, text);

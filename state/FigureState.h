@@ -93,6 +93,9 @@ struct FigureState : FigureContext {
   int closeLast = -1;
   bool polylineMode = false;
   int polylineLast = -1;
+
+  // Commands and loop passes the outermost figure being drawn may still run.
+  long long stepsLeft = 0;
 };
 
 }  // namespace vel
