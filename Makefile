@@ -6,7 +6,7 @@ BUILD_RELEASE ?= build-release
 BUILD_ASAN    ?= build-asan
 BUILD_FUZZ    ?= build-fuzz
 FUZZ_TIME     ?= 30
-FUZZERS       := calc units boxes images
+FUZZERS       := calc units boxes images figures
 JOBS          ?= $(shell nproc 2>/dev/null || echo 2)
 export XDG_RUNTIME_DIR ?= /tmp/veldris-runtime-$(shell id -u)
 

@@ -19,9 +19,10 @@
 //    geometry gives infinities and NaN (zero scales, poles), which become
 //    clamped integers rather than undefined casts.
 // Named limits: the shared point array (PointArray::kCapacity points),
-// kWhileCap passes of one \while, kFigureSteps commands and loop passes in
-// one figure (loops inside loops would otherwise multiply their caps and
-// hold the window for hours), 100 constants.
+// kWhileCap passes of one \while, kFigureSteps steps (commands, by the
+// length of their groups, and loop passes) in one figure: loops inside
+// loops would otherwise multiply their caps and hold the window for hours.
+// 100 constants.
 #pragma once
 
 #include <string>
@@ -36,7 +37,7 @@ namespace vel {
 // still fit an int.
 constexpr int kFigIntMax = 1 << 30;
 constexpr int kWhileCap = 50000;
-constexpr long long kFigureSteps = 1000000;
+constexpr long long kFigureSteps = 200000;
 
 // The saturating double-to-int conversion of figure geometry: truncation
 // toward zero, NaN to 0, the range clamped to +-kFigIntMax.

@@ -299,11 +299,18 @@ size_t RunIf(State& st, std::string& text, size_t ifStart, size_t condOpen, size
   return elseOpen + 1;
 }
 
-// One step of the figure's budget (a command or a loop pass); false once
-// it is spent.
-bool Spend(State& st) {
-  if (st.fig.stepsLeft <= 0) return false;
-  --st.fig.stepsLeft;
+// Steps of the figure's budget: a command or a loop pass costs one, and
+// one more for every kBytesPerStep bytes it reads (its group; a pass's
+// condition and body), so that long expressions cost their length. False
+// once the budget is spent.
+constexpr size_t kBytesPerStep = 32;
+bool Spend(State& st, size_t groupBytes = 0) {
+  const long long cost = 1 + static_cast<long long>(groupBytes / kBytesPerStep);
+  if (st.fig.stepsLeft < cost) {
+    st.fig.stepsLeft = 0;
+    return false;
+  }
+  st.fig.stepsLeft -= cost;
   return true;
 }
 
@@ -318,14 +325,14 @@ int RunWhile(State& st, const std::string& text, const std::string& group, size_
   const std::string cond = items.empty() ? std::string() : items[0];
   const std::string body = text.substr(bodyOpen + 1, bodyClose - bodyOpen - 1);
   for (int n = 0; n < kWhileCap && ConditionIsTrue(st, cond); ++n)
-    if (!Spend(st) || WriteVeldris(st, body, false) < 0) return kFailed;
+    if (!Spend(st, cond.size() + body.size()) || WriteVeldris(st, body, false) < 0) return kFailed;
   resume = bodyClose + 1;
   return 0;
 }
 
 // The body scan; the counters are kept by the caller.
 int RunBody(State& st, std::string& text) {
-  ScanState sc;  // the figure's own: the text layout's scan state stays as it was
+  ScanState sc;  // the body's own reader of names
   std::vector<std::string> args;
   size_t i = 0;
   while (i < text.size()) {
@@ -344,6 +351,7 @@ int RunBody(State& st, std::string& text) {
     if (sc.braceFollows) {
       const size_t close = GetGroup(text, after);
       if (close == std::string::npos) return kGroupNotClosed;
+      if (!Spend(st, close - after)) return kFailed;
       const std::string group = text.substr(after + 1, close - after - 1);
       if (name == "if") {
         i = RunIf(st, text, start, after, close);
@@ -363,10 +371,10 @@ int RunBody(State& st, std::string& text) {
       if (!exempt) ToRealPoint(st, args);
       i = close + 1;
     } else {
+      if (!Spend(st)) return kFailed;
       i = std::max(after, start + 1);
       if (name == "if" || name == "while") return kGroupNotClosed;  // no condition, no branch
     }
-    if (!Spend(st)) return kFailed;
     const auto& table = Commands();
     if (const auto row = table.find(name); row != table.end()) {
       if (!Skipped(st.fig, row->second.filter) && !Run(st, row->second, args)) return kFailed;
