@@ -8,6 +8,7 @@
 #include "base/InBand.h"
 #include "frontend/Calc.h"
 #include "layout/fonts/Fonts.h"
+#include "math/MathDelimiters.h"
 #include "math/MathFonts.h"
 #include "math/MathSigns.h"
 
@@ -82,6 +83,9 @@ std::string Glyph(uint8_t code) { return std::string(1, static_cast<char>(MathGl
 }  // namespace
 
 uint8_t MathGlyphPosition(uint8_t code) {
+  // Position 127 (the dieresis) has no Mac Roman place a Windows-1252 byte
+  // can name; the tables write it as 176.
+  if (code == 176) return 127;
   static const std::array<uint8_t, 256> kPositions = BuildPositions();
   return kPositions[code];
 }
@@ -125,12 +129,11 @@ MathBox SetMathChar(State& st, MathPen& pen, char c) {
   const unsigned char u = static_cast<unsigned char>(c);
   if (c == '+' || c == '-') return WritePM(st, pen, c == '+');
   if (c == inband::kOpenBrace || c == inband::kCloseBrace || c == '|') {
-    // The stretchable delimiters at their smallest size: the symbol font's own.
-    SetMathFont(st, MathFontKind::Symbol, pen.level, false);
-    const std::string g = Glyph(c == '|' ? 0x6A : (c == inband::kOpenBrace ? 0x66 : 0x67));
-    const MathBox b = Centred(st.canvas->textWidth(st.chr.font, g), std::trunc(pen.E));
-    DrawGlyphs(st, pen, g, -std::trunc(pen.E) / 2);
-    return b;
+    // Braces and bars in plain text: the drawn delimiters one E tall.
+    const int kind = c == '|' ? kKakkoBar : c == inband::kOpenBrace ? kKakkoBrace : kKakkoCloseBrace;
+    const double E = std::trunc(pen.E);
+    const int w = Kakko(st, pen, pen.x, pen.axis - std::trunc(E / 2), pen.level, kind, E);
+    return Centred(w, E);
   }
   if (c == '<' || c == '>') {
     SetMathFont(st, MathFontKind::MathItalic, pen.level, false);

@@ -12,6 +12,8 @@ namespace vel {
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 // A point given as an offset (dx along, dy down) from (x0, y0), turned by
 // the text rotation, in device pixels.
 Point Turned(const State& st, double x0, double y0, double dx, double dy) {
@@ -174,6 +176,64 @@ MathBox WriteCLdots(State& st, const MathPen& pen, int kind, double n) {
   const double top = low ? -dotH + 0.7 * ascent : -0.4 * dotH;
   for (double dx : dots) put(dx, top);
   return box;
+}
+
+int WriteVecBar(State& st, const MathPen& pen, double x, double y, int variant, int level, int width) {
+  const double E = pen.E;
+  const double r = st.font.mathSizeRatio[static_cast<size_t>(std::clamp(level, 0, 5))];
+  const double pt = st.chr.fontSize / units::kFontSizeScale;
+  const double lw = std::trunc(units::kPerInch * pt / 1270.0);
+  const double b = st.chr.boldMath ? 1.25 : 1.0;
+  const bool draw = pen.draw && st.canvas;
+  const int penWidth = static_cast<int>(lw * st.draw.scale * b + PenAddition(st));
+  switch (variant) {
+    case 1: {
+      const int height = static_cast<int>(units::kPerMM * 0.6 * pt * 0.1 * r);
+      if (draw && width > 0) {
+        // The shaft and an open head of 1 mm at 10 points.
+        Strokes s(st, pen, x, y, penWidth);
+        const double head = units::kPerMM * 0.1 * pt * r, spread = 0.35;
+        s.line(0, 0, width, 0);
+        s.polyline({{width - head, -head * spread}, {static_cast<double>(width), 0}, {width - head, head * spread}});
+      }
+      return height;
+    }
+    case 2:
+      if (draw && width > 0) {
+        Strokes s(st, pen, x, y, penWidth);
+        s.line(0, 0, width, 0);
+      }
+      return static_cast<int>(lw * b);
+    case 5: {
+      const int c = static_cast<int>(width - 0.1 * E);
+      const int a = std::min(c / 5, static_cast<int>(0.6 * E));
+      // Too narrow for a crescent: its height is all there is.
+      if (a <= 0 || !draw) return a;
+      const double h = 0.05 * E + c / 2, halfChord = c / 2, quarter = static_cast<double>((c * c) / 4);
+      std::vector<Point> pts;
+      auto arc = [&](double sag, bool outer) {
+        const double rho = (sag * sag + quarter) / (2 * sag);
+        const double gamma = std::atan2(halfChord, rho - sag);
+        for (int j = outer ? 0 : 1; j <= 20; ++j) {
+          const double th = outer ? (kPi / 2 - gamma) + j * 0.1 * gamma : (kPi / 2 + gamma) - j * 0.1 * gamma;
+          pts.push_back(Turned(st, x, y, h + rho * std::cos(th), rho - sag - rho * std::sin(th)));
+        }
+      };
+      arc(a, true);
+      arc(a / (st.chr.boldMath ? 1.3 : 1.2), false);
+      const Pen savedPen = st.canvas->pen();
+      const Brush savedBrush = st.canvas->brush();
+      Brush solid;
+      solid.color = st.chr.font.color;
+      st.canvas->setPen(Pen{1, st.chr.font.color, PenStyle::Solid});
+      st.canvas->setBrush(solid);
+      st.canvas->polygon(pts);
+      st.canvas->setBrush(savedBrush);
+      st.canvas->setPen(savedPen);
+      return a;
+    }
+    default: return 0;
+  }
 }
 
 MathBox WriteLongArrow(State& st, const MathPen& pen, int variant) {

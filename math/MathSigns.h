@@ -25,6 +25,10 @@ MathBox WriteLongArrow(State& st, const MathPen& pen, int variant);
 // 30 \cdotslen and 31 \ldotslen (dots filling a length), 42 \vdots, 32
 // \cline and 33 \lline (a rule of a length).
 MathBox WriteCLdots(State& st, const MathPen& pen, int kind, double countOrLength);
+// The wide accents over `width` standing on the line y from x: variant 1
+// a vector arrow, 2 a bar, 5 an arc. Returns the accent's height (any
+// other variant: 0, nothing drawn).
+int WriteVecBar(State& st, const MathPen& pen, double x, double y, int variant, int level, int width);
 // Variants 1 \neareq, 2 \para, 3 \paraeq, 4 \lequal, 5 \gequal.
 MathBox WriteCraftRels(State& st, const MathPen& pen, int variant);
 

@@ -201,6 +201,23 @@ int WordScanner::scanMath() {
     SetValueList(st_, "inmath", 0);
   };
   const MathSeam* math = st_.seams ? st_.seams->math : nullptr;
+  if (n > 1 && formula.compare(1, 7, "\\array{") == 0) {
+    // A display of an array becomes one display, and one line, per row:
+    // the rows' texts go back into the source where the scan goes on.
+    st_.math.arrayRowExport = true;
+    st_.math.arrayRowList.clear();
+    const bool ok = math && math->Normalise(st_, formula) == LayoutCode::Ok &&
+                    static_cast<bool>(math->Measure(st_, formula, 1));
+    st_.math.arrayRowExport = false;
+    leaveMath();
+    if (!ok || st_.math.arrayRowList.empty()) return fail(-4, SJ("数式"), startLine);
+    const std::string delimiter(n, '$');
+    std::string rows;
+    for (const std::string& r : st_.math.arrayRowList) rows += delimiter + r + delimiter;
+    st_.math.arrayRowList.clear();
+    cur_.src[static_cast<size_t>(cur_.line)].insert(cur_.pos, rows);
+    return 0;
+  }
   // Display formulas start at the display size; normalising turns the
   // switch into its style code.
   if (n > 1 || st_.chr.inlineMathMode == 1) formula.insert(1, "\\Normal ");

@@ -62,3 +62,26 @@ TEST(MathRender, FormulasThatStopTheRun) {
     EXPECT_EQ(got, want) << c.where();
   }
 }
+
+TEST(MathRender, ADisplayOfAnArrayBecomesOneDisplayPerRow) {
+  veltest::TempDir d;
+  veltest::writeFile(d.file("a.vdr"), vel::utf8ToCp932("\\documentstyle{10.5,a4t}\n\\begindocument\n"
+                                                       "$$\\array{a&=&b+c\\\\d&=&e}$$\n"));
+  const veltest::RunResult r =
+      veltest::runRender({"--defaults", "--dump-source", d.file("a.txt"), d.file("a.vdr")});
+  ASSERT_EQ(r.exitCode, 0) << r.out;
+  const std::vector<std::string> lines = veltest::splitLines(veltest::readFile(d.file("a.txt")));
+  ASSERT_FALSE(lines.empty());
+  // After the array, which makes no word, two displays, each a row: its
+  // cells with the room that aligns them.
+  const std::string& line = lines.back();
+  const size_t after = line.find("}$$");
+  ASSERT_NE(after, std::string::npos) << line;
+  const std::string rows = line.substr(after + 3);
+  size_t delimiters = 0;
+  for (size_t i = rows.find("$$"); i != std::string::npos; i = rows.find("$$", i + 2)) ++delimiters;
+  EXPECT_EQ(delimiters, 4u) << rows;
+  EXPECT_EQ(rows.rfind("$$\\hskip", 0), 0u) << rows;
+  EXPECT_NE(rows.find("b+c"), std::string::npos) << rows;
+  EXPECT_NE(rows.find("$$$$\\hskip{0.00000}d"), std::string::npos) << rows;
+}

@@ -181,7 +181,7 @@ TEST(ContentsPass, FrontMatterAndTheSecondPassSource) {
   EXPECT_EQ(h.log(), (Strings{"\\input(veldris.vdr)", "処理済みカラム数"}));
   Strings out = h.lines();
   const Strings tail{"\\documentstyle{10.5,a4t} ", "", "\\begindocument ", "\\group\\x01", " Title",
-                     "front $a$\\,$+$\\,$b$ TOC", "", "\\rightline{3}", "\\group\\x02\\newpage\\tableofcontents",
+                     "front $a$\\,$+$\\,$b$ TOC", "", "$\\dotsfilllast{3}$", "\\group\\x02\\newpage\\tableofcontents",
                      "after", "\\group\\x01\\Fontname{ＭＳ 明朝}", "\\\\", "x\\ //\\ y", "\\\\", "\\group\\x02"};
   ASSERT_GT(out.size(), tail.size());
   EXPECT_EQ(Strings(out.end() - static_cast<std::ptrdiff_t>(tail.size()), out.end()), tail);
