@@ -221,3 +221,37 @@ TEST(MathStructures, FractionLimitsPhantomsAndMeasurements) {
   EXPECT_GT(short1, 100000);
   EXPECT_EQ(short1, long1);
 }
+
+TEST(MathShapes, BracketStrokesAtTenPixelsAMillimetre) {
+  // A bracket's strokes are 0.2 mm plus the screen's half-pixel bias: two
+  // pixels at 254 dpi; its arms 1 mm (ten pixels) for a tall bracket.
+  Bitmap page(400, 400);
+  auto canvas = QtCanvas::onBitmap(page, 254, 254);
+  veltest::StateFixture f(canvas.get());
+  f.st.draw.scale = units::DeviceScale(254);
+  const MathBox b = MathWidthHeight(f.st, "\\left[\\frac{\\frac{a}{b}}{\\frac{c}{d}}\\right]", 1, true, 1000, 1000);
+  canvas.reset();
+  f.st.canvas = &f.fake;
+  ASSERT_GT(b.width, 0);
+  const int x0 = static_cast<int>(1000 * f.st.draw.scale);
+  const int middle = static_cast<int>((1000 + b.height) * f.st.draw.scale);
+  auto ink = [&](int x, int y) { return (page.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF; };
+  int first = -1, run = 0;
+  for (int x = x0; x < x0 + 20; ++x)
+    if (ink(x, middle)) {
+      if (first < 0) first = x;
+      ++run;
+    } else if (first >= 0) {
+      break;
+    }
+  ASSERT_GE(first, 0);
+  EXPECT_GE(run, 2);
+  EXPECT_LE(run, 3);
+  // The top arm: ink from the stroke rightwards for about 1 mm.
+  int top = -1;
+  for (int y = 0; y < middle && top < 0; ++y)
+    if (ink(first, y)) top = y;
+  int arm = 0;
+  while (first + arm < page.width() && ink(first + arm, top)) ++arm;
+  EXPECT_NEAR(arm, 10, 2);
+}
