@@ -270,3 +270,25 @@ TEST(FigureDispatch, TextArgumentsKeepTheirCommasAndOptions) {
   StrTokForText(f.st, "0,1,1,1,{rot=30}", ',', list);
   EXPECT_EQ(list, (std::vector<std::string>{"0", "1", "1", "1", "{rot=30}"}));
 }
+
+// Under a text rotation the origin and the corners turn about the left end
+// of the baseline, and the clip becomes their polygon.
+TEST(FigureEnvironment, RotatedTextTurnsTheBoxAboutTheBaseline) {
+  veltest::StateFixture f;
+  f.st.draw.scale = 0.01;
+  f.st.font.textRotationDeg = 90;
+  f.st.font.textRotationRad = M_PI / 2;
+  ASSERT_TRUE(SetVeldris(f.st, "\\basexy{0,2,0,1,1cm}\\align{t}", 10000, 20000, false));
+  const int A = f.st.font.ascent;
+  EXPECT_EQ(f.st.fig.originX, 10000 + (7874 - A)) << "the origin, below the top by H - A, turns to the right";
+  EXPECT_EQ(f.st.fig.originY, 20000);
+  ASSERT_TRUE(f.st.fig.clipRegion);
+  const Region::Node& n = f.st.fig.clipRegion->node();
+  ASSERT_EQ(n.shape, Region::Shape::Polygon);
+  ASSERT_EQ(n.points.size(), 4u);
+  auto px = [](double v) { return static_cast<int>(v * 0.01 + 0.5); };
+  EXPECT_EQ(n.points[0].x, px(10000 - A));  // the top left corner, A above the baseline, turns left
+  EXPECT_EQ(n.points[0].y, px(20000));
+  EXPECT_EQ(n.points[1].x, px(10000 - A));  // the top right corner, W along, turns up
+  EXPECT_EQ(n.points[1].y, px(20000 - 15748));
+}
