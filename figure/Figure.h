@@ -60,6 +60,24 @@ void Rotxy(State& st, double x, double y);
 // The projection of a 3-D point by the view angles, into st.fig.projU/V.
 void ThreeToTwoDimen(State& st, double x, double y, double z);
 
+// ---- pens, lines and arrows (Lines.cpp) ----
+// Strokes point-array entries 0..n (and back to 0 when closed) with the
+// canvas pen and st.fig.penStyle: solid, dashes cut in layout units, or
+// nothing (9). A closed dashed or invisible path sets entry n+1 to entry 0.
+// The canvas pen and brush are left as found.
+void MyLine(State& st, int n, bool closed);
+// \pen{style[,width[,colour]]}.
+void DoPen(State& st, const std::vector<std::string>& args);
+// \line{form,...}: p, q, r, vq, vr, t, x, y.
+void DoLine(State& st, const std::vector<std::string>& args);
+// \arrow{p|v,...}: kind 1 a figure's arrow, 2 an axis arrow (clipped to
+// the page), 3 a formula's vector arrow (font colour, rule-width shaft).
+void DoArrow(State& st, const std::vector<std::string>& args, int kind);
+// count device points of the arc from user point A toward B (B excluded)
+// into point-array entries start.., bulging right of A->B by `bulge` chord
+// lengths of centre offset; the arc's middle point goes to mid.
+Point ArcPoints(State& st, int start, int count, Point& mid, double bulge, double ax, double ay, double bx, double by);
+
 // ---- header (FigureHeader.cpp) ----
 // Reads the header, fills the figure context; in draw mode (measureOnly
 // false) also the clip, the screen frame, pen and brush. False after

@@ -2,8 +2,8 @@
 // group is split into the argument list, point references are expanded,
 // and the command goes to its handler under the close and polyline mode
 // filters. State commands, \if and \while are handled here; the drawing
-// commands belong to the points, lines, shapes, fills, plots and labels of
-// the figure language, and draw nothing until those land. Body errors are
+// commands go to their files (pens, lines and arrows in Lines.cpp); the
+// shapes, fills, plots and labels draw nothing until they land. Body errors are
 // silent: only the faults named at WriteVeldris end the body early.
 #include <charconv>
 #include <string_view>
@@ -188,8 +188,8 @@ bool Run(State& st, const Row& row, const std::vector<std::string>& a) {
       return true;
     case Op::EndPolyline:
       f.polylineMode = false;
-      // In close mode the points join the closed area; otherwise MyLine,
-      // with the pens, draws them.
+      // In close mode the points join the closed area; otherwise MyLine
+      // draws them, with the points of the paths.
       if (f.closeMode) f.closeLast = f.polylineLast;
       return true;
     case Op::ResetGraphPoint:
@@ -239,8 +239,17 @@ bool Run(State& st, const Row& row, const std::vector<std::string>& a) {
     case Op::FontStyle:
       SetFontStyle(st, Arg(a, 0), st.chr.styleLevel);
       return true;
+    case Op::DoPen:
+      DoPen(st, a);
+      return true;
+    case Op::DoLine:
+      DoLine(st, a);
+      return true;
+    case Op::DoArrow:
+      DoArrow(st, a, row.variant);
+      return true;
     default:
-      // The drawing commands, \pen, \brush, \setpoint and the graph points
+      // The other drawing commands, \brush, \setpoint and the graph points
       // are handled by the figure language's later files; until then they
       // draw nothing, silently, as unknown names do.
       return true;

@@ -3,6 +3,8 @@
 // converted to CP932.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iostream>
 #include <sstream>
 
 #include "StateFixture.h"
@@ -100,5 +102,42 @@ TEST(FigureCases, BodiesSetTheirValuesAndEndWhereTheyMust) {
       EXPECT_EQ(got, want) << c.where() << ": " << name;
     }
     EXPECT_TRUE(f.messages().empty()) << c.where() << ": the body is silent";
+  }
+}
+
+// Drawing cases: a body in a figure 10 mm square (user -5..5 both ways) at
+// 254 dpi (10 pixels a millimetre), and the drawing-log lines it must
+// write, in order ("~prefix": a line that starts so); "!prefix" means no
+// such line at all.
+TEST(FigureCases, LinesAndArrowsDrawWhatTheyMust) {
+  for (const Case& c : Read("lines.tests")) {
+    ASSERT_GE(c.fields.size(), 1u) << c.where();
+    veltest::StateFixture f(nullptr, 254);
+    f.st.draw.scale = 254.0 / units::kPerInch;
+    Extent box;
+    // A body with a header of its own keeps it.
+    const std::string header = c.fields[0].find("\\basexy") == std::string::npos ? "\\basexy{-5,5,-5,5,1mm}" : "";
+    EXPECT_EQ(VeldrisDraw(f.st, header + "\\frame{0}" + c.fields[0], 0, true, 20000, box), 0) << c.where();
+    const std::vector<std::string>& got = f.fake.log();
+    if (c.fields.size() == 1) {
+      for (const std::string& l : got) std::cout << l << "\n";
+      continue;
+    }
+    size_t at = 0;
+    for (size_t k = 1; k < c.fields.size(); ++k) {
+      const std::string& want = c.fields[k];
+      if (!want.empty() && want[0] == '!') {
+        for (const std::string& l : got) EXPECT_NE(l.rfind(want.substr(1), 0), 0u) << c.where() << ": " << l;
+        continue;
+      }
+      // "~prefix": a line that starts so.
+      const bool prefix = !want.empty() && want[0] == '~';
+      const std::string line = prefix ? want.substr(1) : want;
+      const auto found = std::find_if(got.begin() + static_cast<long>(at), got.end(), [&](const std::string& l) {
+        return prefix ? l.rfind(line, 0) == 0 : l == line;
+      });
+      EXPECT_TRUE(found != got.end()) << c.where() << ": no \"" << want << "\" (in order)";
+      if (found != got.end()) at = size_t(found - got.begin()) + 1;
+    }
   }
 }
