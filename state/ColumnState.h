@@ -15,6 +15,19 @@ struct BackgroundRequest {
   int count = 0;  // pages or columns still to receive it
 };
 
+// The running-head texts a heading sets (chapter, section, subsection).
+struct HeadingTexts {
+  std::string chapterTitle, chapterNum, sectionTitle, sectionNum, subsectionTitle, subsectionNum;
+};
+
+// A heading of the main text read ahead of the column its line ends up in:
+// the texts before it, and its contents entry (-1: none).
+struct HeadingMark {
+  int word = 0;  // index of the heading's word in the main word list
+  HeadingTexts before;
+  int contentsLine = -1;
+};
+
 struct ColumnState {
   int columnsMade = 0;
   int sheets = 0;
@@ -40,6 +53,10 @@ struct ColumnState {
   std::vector<int> nowTopOfColumn, waitingTopOfColumn;
   std::vector<int> nowBottomOfPage, waitingBottomOfPage;
   std::vector<int> nowBottomOfColumn, waitingBottomOfColumn;
+
+  // Headings not yet in a finished column, in text order: a column takes
+  // the running heads and the contents page of those whose line it holds.
+  std::vector<HeadingMark> headingsAhead;
 };
 
 }  // namespace vel

@@ -63,8 +63,10 @@ double HalvesDouble(int32_t low, int32_t high);
 void ReplayGroupMarker(State& st, const WordInfo& w, bool draw);
 
 // ---- headings, headers and footers, contents (Headings.cpp) ----
-// \chapter … \subsectionstr (sub-types 0-8).
-[[nodiscard]] int Heading(State& st, int sub, const std::string& arg, bool hasArg, std::optional<std::string>& replacement);
+// \chapter … \subsectionstr (sub-types 0-8). contentsEntry receives the
+// index of the contents entry a heading made, or -1.
+[[nodiscard]] int Heading(State& st, int sub, const std::string& arg, bool hasArg, std::optional<std::string>& replacement,
+                          int& contentsEntry);
 // \evenpageheader … \oddpagefooter: footer false for headers; parity 0 even,
 // 1 odd. A failure names the sub-command that failed in `failedName`.
 [[nodiscard]] int HeaderFooter(State& st, bool footer, int parity, const std::string& arg, std::string& failedName);

@@ -101,8 +101,11 @@ bool SetItem(State& st, std::string_view arg);
 
 // A table-of-contents entry for a heading of level 0-2 (first pass of a
 // document with \tableofcontents only): the nesting lines and the entry
-// line go to st.pre.contentsLines.
-void SetChapterList(State& st, int level, const std::string& number, const std::string& title);
+// line go to st.pre.contentsLines. Returns the entry line's index, or -1.
+int SetChapterList(State& st, int level, const std::string& number, const std::string& title);
+
+// The contents entry line `index` with its page number replaced.
+void SetContentsPage(State& st, int index, int page);
 
 // Applies the state change of one command word while a page is drawn
 // (draw) or replayed without drawing (!draw), from what the layout

@@ -12,10 +12,14 @@
 
 namespace vel {
 
-void SetChapterList(State& st, int level, const std::string& number, const std::string& title) {
+namespace {
+constexpr std::string_view kPageCall = "\\dotsfillrightline{";
+}  // namespace
+
+int SetChapterList(State& st, int level, const std::string& number, const std::string& title) {
   PreprocState& pre = st.pre;
-  if (!pre.contentsRequested || pre.contentsPassDone) return;
-  if (level < 0 || level > 2) return;
+  if (!pre.contentsRequested || pre.contentsPassDone) return -1;
+  if (level < 0 || level > 2) return -1;
   const int from = pre.contentsLevel + 1;
   const int to = level + 1;
   if (to > from) {
@@ -28,14 +32,27 @@ void SetChapterList(State& st, int level, const std::string& number, const std::
   const std::string size = kSize[level];
   const int page = st.col.columnsMade / std::max(1, st.geo.columnsPerPage) + st.geo.firstPageNum;
   pre.contentsLines.push_back("\\item{" + size + number + "}" + "\\group{" + size + title + "}" +
-                              "\\group{\\fontsize{*1}" + "\\dotsfillrightline{" + std::to_string(page) + "}}");
+                              "\\group{\\fontsize{*1}" + std::string(kPageCall) + std::to_string(page) + "}}");
   pre.contentsLevel = level;
+  return static_cast<int>(pre.contentsLines.size()) - 1;
+}
+
+void SetContentsPage(State& st, int index, int page) {
+  Lines& lines = st.pre.contentsLines;
+  if (index < 0 || static_cast<size_t>(index) >= lines.size()) return;
+  std::string& l = lines[static_cast<size_t>(index)];
+  const size_t at = l.rfind(kPageCall);
+  if (at == std::string::npos) return;
+  const size_t from = at + kPageCall.size(), to = l.find('}', from);
+  if (to != std::string::npos) l.replace(from, to - from, std::to_string(page));
 }
 
 namespace fx {
 
-int Heading(State& st, int sub, const std::string& arg, bool hasArg, std::optional<std::string>& replacement) {
+int Heading(State& st, int sub, const std::string& arg, bool hasArg, std::optional<std::string>& replacement,
+            int& contentsEntry) {
   CommandState& c = st.cmd;
+  contentsEntry = -1;
   if (sub >= 3) {
     // \chapternum ... \subsectionstr: text only inside a header or footer.
     if (hasArg) return -10;
@@ -82,7 +99,7 @@ int Heading(State& st, int sub, const std::string& arg, bool hasArg, std::option
       c.subsectionTitle = title;
       break;
   }
-  SetChapterList(st, sub, number, title);
+  contentsEntry = SetChapterList(st, sub, number, title);
   return 0;
 }
 

@@ -264,8 +264,16 @@ int execute(State& st, int num, const std::string& arg, bool hasArg, CommandOutc
       return 0;
     }
     case cmd::Heading: {
-      const int r = fx::Heading(st, sub, arg, hasArg, o.replacement);
+      const CommandState& h = st.cmd;
+      const HeadingTexts before{h.chapterTitle, h.chapterNum,      h.sectionTitle,
+                                h.sectionNum,   h.subsectionTitle, h.subsectionNum};
+      int contentsEntry = -1;
+      const int r = fx::Heading(st, sub, arg, hasArg, o.replacement, contentsEntry);
       if (r < 0) return r;
+      // A heading of the main text takes effect for the running heads and
+      // the contents page when the column holding its line is finished.
+      if (sub <= 2 && ctx.mainText && !ctx.insideBox && !ctx.draw && !st.draw.drawing)
+        st.col.headingsAhead.push_back({static_cast<int>(st.wordList.size()), before, contentsEntry});
       st.cmd.subType = sub;
       word(o, st, cmd::Heading);
       if (sub <= 2) {

@@ -3,11 +3,13 @@
 // the counter correction of a page whose first line came before it.
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <iterator>
 #include <string>
 #include <utility>
 
 #include "layout/pages/Columns.h"
+#include "layout/commands/Commands.h"
 #include "layout/drawing/PageDisplay.h"
 #include "layout/scopes/StateStacks.h"
 
@@ -50,7 +52,22 @@ void ReserveStep(auto& list, size_t step) {
 // Steps 1-2: the record of the column being closed, appended.
 void CloseColumn(State& st, int lastLine) {
   ColumnState& C = st.col;
-  const CommandState& H = st.cmd;
+  // The headings whose line this column holds are settled: their contents
+  // entries get this column's page; the running heads are as the column's
+  // last line leaves them, not as the text read ahead of it does.
+  const int lastWord = lastLine >= 0 && static_cast<size_t>(lastLine) < st.lineList.size()
+                           ? st.lineList[static_cast<size_t>(lastLine)].lastWord
+                           : INT_MAX;
+  const int page = C.columnsMade / std::max(1, st.geo.columnsPerPage) + st.geo.firstPageNum;
+  size_t settled = 0;
+  while (settled < C.headingsAhead.size() && C.headingsAhead[settled].word <= lastWord)
+    SetContentsPage(st, C.headingsAhead[settled++].contentsLine, page);
+  C.headingsAhead.erase(C.headingsAhead.begin(), C.headingsAhead.begin() + static_cast<std::ptrdiff_t>(settled));
+  const CommandState& now = st.cmd;
+  const HeadingTexts H = C.headingsAhead.empty()
+                             ? HeadingTexts{now.chapterTitle, now.chapterNum,      now.sectionTitle,
+                                            now.sectionNum,   now.subsectionTitle, now.subsectionNum}
+                             : C.headingsAhead.front().before;
   ColumnInfo ci;
   ci.lastLine = lastLine;
   ci.chapterTitle = H.chapterTitle;

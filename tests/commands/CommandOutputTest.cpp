@@ -4,6 +4,8 @@
 // passes with the page numbers of the first.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -178,6 +180,43 @@ TEST(CommandOutput, TableOfContentsFromTheFirstPass) {
   EXPECT_EQ(d.json["sheets"].toInt(), 4);
 }
 
+// A heading read while the column before its line is still open: the
+// contents give the page of its line, and the running head of the page
+// before does not show it yet.
+TEST(CommandOutput, AHeadingAtThePageTopIsListedWithItsPage) {
+  TempDir dir;
+  // With the fixed metrics, 42 paragraphs fill page 1: the second chapter's
+  // line is the one that opens page 2 (checked below).
+  std::string body = "\\tableofcontents\n\\chapter{1&前}前の章。\\p\n";
+  for (int i = 0; i < 42; ++i) body += "段落 " + std::to_string(i) + "。\\p\n";
+  body += "\\chapter{2&後}後の章。\n";
+  Dump d = render(dir, body);
+  ASSERT_EQ(d.run.exitCode, 0) << d.run.out;
+  // The page of the column holding the second chapter's line.
+  int chapterPage = -1, column = -1;
+  for (const QJsonValue& l : d.json["lines"].toArray())
+    if (veltest::sj(l.toObject()["text"].toString().toStdString()).find(veltest::sj("後の章")) != std::string::npos)
+      column = l.toObject()["column"].toInt();
+  ASSERT_GE(column, 0);
+  const QJsonArray lines = d.json["lines"].toArray();
+  int first = -1;
+  for (const QJsonValue& l : lines)
+    if (l.toObject()["column"].toInt() == column) {
+      first = l.toObject()["index"].toInt();
+      break;
+    }
+  ASSERT_TRUE(first >= 0 && veltest::sj(lines[first].toObject()["text"].toString().toStdString())
+                                    .find(veltest::sj("後の章")) != std::string::npos);
+  const QJsonArray columns = d.json["columns"].toArray();
+  chapterPage = columns[column].toObject()["page"].toInt();
+  ASSERT_GT(chapterPage, 1);
+  const std::vector<std::string> entries = wordTexts(d.json, 2);
+  ASSERT_GE(entries.size(), 2u);
+  EXPECT_EQ(entries[1], "\\dotsfilllast{" + std::to_string(chapterPage) + "}");
+  // The column before it is headed by the first chapter.
+  EXPECT_EQ(columns[column - 1].toObject()["chapter"].toString().toStdString().find("2"), std::string::npos);
+}
+
 // The introductory sample typesets without a message, with its contents.
 TEST(CommandOutput, IntroductorySample) {
   TempDir dir;
@@ -187,15 +226,17 @@ TEST(CommandOutput, IntroductorySample) {
   for (const std::string& l : veltest::splitLines(r.out)) EXPECT_NE(l.rfind("** ", 0), 0u) << l;
   const QJsonObject j = QJsonDocument::fromJson(QByteArray::fromStdString(readFile(dir.file("intro.json")))).object();
   // The chapters and sections in the contents, each with its page.
-  std::vector<std::string> pages;
+  std::vector<int> pages;
   for (const std::string& t : wordTexts(j, 2))
-    if (t.rfind("\\dotsfilllast{", 0) == 0) pages.push_back(t);
-  // One entry per chapter and section of the sample, all on its first page.
+    if (t.rfind("\\dotsfilllast{", 0) == 0) pages.push_back(std::atoi(t.c_str() + 14));
+  // One entry per chapter and section of the sample, from page 1 on, in order.
   const std::string sample = readFile(veltest::sourceDir() + "/samples/intro.vdr");
   size_t headings = 0;
   for (const char* h : {"\\midashi{", "\\komidashi{"})
     for (size_t i = sample.find(h); i != std::string::npos; i = sample.find(h, i + 1)) ++headings;
-  EXPECT_EQ(pages, std::vector<std::string>(headings, "\\dotsfilllast{1}"));
+  ASSERT_EQ(pages.size(), headings);
+  EXPECT_EQ(pages.front(), 1);
+  EXPECT_TRUE(std::is_sorted(pages.begin(), pages.end()));
   EXPECT_EQ(j["contents"].toObject()["frontMatterPages"].toInt(), 1);
   EXPECT_TRUE(j["headers"].toArray()[1].toObject()["defined"].toBool());
 }
