@@ -292,3 +292,47 @@ TEST(FigureEnvironment, RotatedTextTurnsTheBoxAboutTheBaseline) {
   EXPECT_EQ(n.points[1].x, px(10000 - A));  // the top right corner, W along, turns up
   EXPECT_EQ(n.points[1].y, px(20000 - 15748));
 }
+
+// A wide solid line ends squarely at its end points: 20 mm long, 1 mm
+// wide, at ten pixels a millimetre it covers 200 by 10 pixels, nothing past.
+TEST(FigureLines, AWideLineHasSquareEndsAndItsExactLength) {
+  Page p;
+  Extent box;
+  p.paint([&] {
+    ASSERT_EQ(VeldrisDraw(p.f.st, "\\basexy{0,30,0,30,1mm}\\align{b}\\frame{0}\\pen{0,1mm}\\line{p,5,15,25,15}", 0,
+                          true, units::kPerMM * 35, box),
+              0);
+  });
+  int rows = 0, minX = 400, maxX = -1;
+  for (int y = 0; y < 400; ++y) {
+    bool any = false;
+    for (int x = 0; x < 400; ++x)
+      if (redOf(p.bitmap.pixel(x, y)) < 128) {
+        any = true;
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+      }
+    rows += any;
+  }
+  EXPECT_EQ(rows, 10);
+  EXPECT_EQ(maxX - minX + 1, 200);
+}
+
+// A closed dashed path: the phase runs on across the corners (a dash bends
+// round one), and the entry after the last is the first again.
+TEST(FigureLines, AClosedDashedPathRunsItsPatternRoundTheCorners) {
+  veltest::StateFixture f;
+  f.st.draw.scale = units::DeviceScale(kDpi);
+  const Point corners[] = {{0, 0}, {100, 0}, {100, 100}, {0, 100}};
+  for (size_t k = 0; k < 4; ++k) f.st.fig.points.set(k, corners[k]);
+  f.st.fig.penStyle = 1;
+  f.st.canvas->setPen(Pen{1, kBlack, PenStyle::Solid});
+  MyLine(f.st, 3, true);
+  EXPECT_EQ(f.st.fig.points.get(4).x, 0);
+  EXPECT_EQ(f.st.fig.points.get(4).y, 0);
+  const std::vector<std::string> dashes = f.logged("polyline ");
+  ASSERT_EQ(dashes.size(), 15u);  // 400 pixels of 27.2-pixel periods
+  EXPECT_EQ(dashes.front(), "polyline 0,0 14,0");
+  EXPECT_EQ(dashes[7], "polyline 100,90 100,100 96,100");
+  EXPECT_EQ(f.st.canvas->pen(), (Pen{1, kBlack, PenStyle::Solid}));
+}
