@@ -14,6 +14,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "base/Units.h"
 #include "figure/Figure.h"
 #include "frontend/Calc.h"
 #include "frontend/Values.h"
@@ -115,6 +116,72 @@ double AtC(State& st, const std::string& formula, char var, double c) {
   return Calc(st, replaced);
 }
 
+// The length of one cycle of a pattern (its twelve dashes and gaps) in
+// device pixels, for a pen penPx wide: the gaps grow by 2 (penPx - 1).
+double CyclePixels(const State& st, int style, int penPx) {
+  const double mm = units::kPerMM * st.draw.scale, e = 2.0 * (penPx - 1);
+  switch (style) {
+    case 1: return 6 * (2 * 1.36 * mm + e);
+    case 2: return 6 * ((0.68 + 0.8 * 0.68) * mm + e);
+    case 3: return 6 * (2 * 0.34 * mm + e);
+    case 4: return 3 * ((1.36 + 3 * 0.34) * mm + 2 * e);
+    default: return 2 * ((1.36 + 5 * 0.34) * mm + 3 * e);
+  }
+}
+
+// Where the line from a along the unit vector u first and last lies inside
+// the rectangle (l, t, r, b): distances from a; false when it misses.
+bool Crossing(double ax, double ay, double ux, double uy, const double box[4], double& in, double& out) {
+  in = -INFINITY;
+  out = INFINITY;
+  const double p[2] = {ax, ay}, d[2] = {ux, uy};
+  for (int k = 0; k < 2; ++k) {
+    const double lo = box[k], hi = box[k + 2];
+    if (d[k] == 0) {
+      if (p[k] < lo || p[k] > hi) return false;
+      continue;
+    }
+    const double a = (lo - p[k]) / d[k], b = (hi - p[k]) / d[k];
+    in = std::max(in, std::min(a, b));
+    out = std::min(out, std::max(a, b));
+  }
+  return in <= out;
+}
+
+// A dashed path far longer than the figure would cut dashes by the billion
+// that the clip throws away (points reach 2^30 pixels): its first point
+// moves toward the box by whole pattern cycles, which keeps the phase of
+// every dash that shows (to a pixel), and its last point stops a cycle
+// past the box. The box is widened by its diagonal, which holds it under
+// a text rotation too.
+void TrimToFigure(const State& st, std::vector<Point>& pts, int style) {
+  const FigureState& f = st.fig;
+  const double cycle = CyclePixels(st, style, std::max(st.canvas->pen().width, 1));
+  if (!(cycle > 0) || pts.size() < 2) return;
+  const double w = f.clipRect[2] - f.clipRect[0], h = f.clipRect[3] - f.clipRect[1];
+  const double grow = std::hypot(w, h) + cycle;
+  const double box[4] = {f.clipRect[0] - grow, f.clipRect[1] - grow, f.clipRect[2] + grow, f.clipRect[3] + grow};
+  auto round = [](double v) { return FigInt(std::floor(v + 0.5)); };
+  // How far along from `from` toward `to` the segment stays outside the box
+  // (all of it when it misses); 0 for a short segment.
+  auto outside = [&](const Point& from, const Point& to, double& ux, double& uy) {
+    const double dx = to.x - from.x, dy = to.y - from.y, len = std::hypot(dx, dy);
+    if (len < 4 * cycle) return 0.0;
+    ux = dx / len;
+    uy = dy / len;
+    double in, out;
+    return Crossing(from.x, from.y, ux, uy, box, in, out) ? std::clamp(in, 0.0, len) : len;
+  };
+  double ux = 0, uy = 0;
+  // The start moves by whole cycles only.
+  const double m = std::floor(outside(pts[0], pts[1], ux, uy) / cycle);
+  if (m >= 1) pts[0] = Point{round(pts[0].x + m * cycle * ux), round(pts[0].y + m * cycle * uy)};
+  // The end may stop anywhere: no dash after it shows.
+  Point& last = pts.back();
+  const double back = outside(last, pts[pts.size() - 2], ux, uy);
+  if (back > cycle) last = Point{round(last.x + (back - cycle) * ux), round(last.y + (back - cycle) * uy)};
+}
+
 }  // namespace
 
 void MyLine(State& st, int n, bool closed) {
@@ -128,6 +195,7 @@ void MyLine(State& st, int n, bool closed) {
   // One point is no line (entry 1 holds whatever an earlier command left).
   if (n == 0 && !closed) return;
   std::vector<Point> pts(f.points.data(), f.points.data() + n + 1);
+  if ((style >= 1 && style <= 5) && !closed) TrimToFigure(st, pts, style);
   DrawStyledLine(st, pts, closed, style);
 }
 
