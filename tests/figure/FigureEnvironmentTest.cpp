@@ -336,3 +336,27 @@ TEST(FigureLines, AClosedDashedPathRunsItsPatternRoundTheCorners) {
   EXPECT_EQ(dashes[7], "polyline 100,90 100,100 96,100");
   EXPECT_EQ(f.st.canvas->pen(), (Pen{1, kBlack, PenStyle::Solid}));
 }
+
+// Dashes keep their length in millimetres at every resolution: 1.36 mm
+// dashes and gaps (a 1-pixel pen) on a line 100 pixels long.
+TEST(FigureLines, DashesKeepTheirLengthAtEachResolution) {
+  struct Row {
+    double dpi;
+    std::vector<std::string> dashes;
+  };
+  const Row rows[] = {
+      {254, {"polyline 0,0 14,0", "polyline 27,0 41,0", "polyline 54,0 68,0", "polyline 82,0 95,0"}},
+      {127, {"polyline 0,0 7,0", "polyline 14,0 20,0", "polyline 27,0 34,0", "polyline 41,0 48,0",
+             "polyline 54,0 61,0", "polyline 68,0 75,0", "polyline 82,0 88,0", "polyline 95,0 100,0"}},
+  };
+  for (const Row& r : rows) {
+    veltest::StateFixture f;
+    f.st.draw.scale = units::DeviceScale(r.dpi);
+    f.st.fig.points.set(0, {0, 0});
+    f.st.fig.points.set(1, {100, 0});
+    f.st.fig.penStyle = 1;
+    f.st.canvas->setPen(Pen{1, kBlack, PenStyle::Solid});
+    MyLine(f.st, 1, false);
+    EXPECT_EQ(f.logged("polyline "), r.dashes) << r.dpi << " dpi";
+  }
+}
