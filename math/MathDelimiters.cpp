@@ -33,18 +33,10 @@ class ShapeScope {
   Brush brush_;
 };
 
-// A point at (across, down) from (x0, y0), turned with the text, in device pixels.
-Point Device(const State& st, double x0, double y0, Pt p) {
-  const double t = st.font.textRotationRad, S = st.draw.scale;
-  const double x = x0 + p.across * std::cos(t) + p.down * std::sin(t);
-  const double y = y0 - p.across * std::sin(t) + p.down * std::cos(t);
-  return {static_cast<int>(std::trunc(x * S + 0.5)), static_cast<int>(std::trunc(y * S + 0.5))};
-}
-
 void FillOutline(State& st, double x0, double y0, const std::vector<Pt>& outline) {
   std::vector<Point> v;
   v.reserve(outline.size());
-  for (const Pt& p : outline) v.push_back(Device(st, x0, y0, p));
+  for (const Pt& p : outline) v.push_back(TurnedPoint(st, x0, y0, p.across, p.down));
   Brush solid;
   solid.color = st.chr.font.color;
   st.canvas->setPen(Pen{1, st.chr.font.color, PenStyle::Solid});
@@ -54,12 +46,10 @@ void FillOutline(State& st, double x0, double y0, const std::vector<Pt>& outline
 
 void Polyline(State& st, double x0, double y0, int width, const std::vector<Pt>& pts) {
   std::vector<Point> v;
-  for (const Pt& p : pts) v.push_back(Device(st, x0, y0, p));
+  for (const Pt& p : pts) v.push_back(TurnedPoint(st, x0, y0, p.across, p.down));
   st.canvas->setPen(Pen{std::max(1, width), st.chr.font.color, PenStyle::Solid});
   st.canvas->polyline(v);
 }
-
-double PenAddition(const State& st) { return st.draw.printing ? 0.99 : 0.5; }
 
 // Points of a circular arc through (chordX, 0) and (chordX, 2L) with
 // sagitta s, bulging to the left (dir -1) or right (dir 1), from top to

@@ -14,15 +14,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// A point given as an offset (dx along, dy down) from (x0, y0), turned by
-// the text rotation, in device pixels.
-Point Turned(const State& st, double x0, double y0, double dx, double dy) {
-  const double t = st.font.textRotationRad, S = st.draw.scale;
-  const double x = x0 + dx * std::cos(t) + dy * std::sin(t);
-  const double y = y0 - dx * std::sin(t) + dy * std::cos(t);
-  return {static_cast<int>(std::trunc(x * S + 0.5)), static_cast<int>(std::trunc(y * S + 0.5))};
-}
-
 // Strokes with a pen of the font colour; the pen in force before comes back.
 class Strokes {
  public:
@@ -38,7 +29,7 @@ class Strokes {
     for (auto [dx, dy] : pts) v.push_back(at(dx, dy));
     st_.canvas->polyline(v);
   }
-  Point at(double dx, double dy) const { return Turned(st_, x0_, y0_, dx, dy); }
+  Point at(double dx, double dy) const { return TurnedPoint(st_, x0_, y0_, dx, dy); }
   void setWidth(int w) { st_.canvas->setPen(Pen{w, st_.chr.font.color, PenStyle::Solid}); }
 
  private:
@@ -46,8 +37,6 @@ class Strokes {
   double x0_, y0_;
   Pen saved_;
 };
-
-double PenAddition(const State& st) { return st.draw.printing ? 0.99 : 0.5; }
 
 // Draws text of the current font with its cell top `top` below the axis
 // (negative: above) and `along` from the pen.
@@ -65,6 +54,15 @@ void SelectSignFont(State& st) {
 }
 
 }  // namespace
+
+double PenAddition(const State& st) { return st.draw.printing ? 0.99 : 0.5; }
+
+Point TurnedPoint(const State& st, double x0, double y0, double dx, double dy) {
+  const double t = st.font.textRotationRad, S = st.draw.scale;
+  const double x = x0 + dx * std::cos(t) + dy * std::sin(t);
+  const double y = y0 - dx * std::sin(t) + dy * std::cos(t);
+  return {static_cast<int>(std::trunc(x * S + 0.5)), static_cast<int>(std::trunc(y * S + 0.5))};
+}
 
 int SignPenWidth(const State& st, const MathPen& pen, double boldFactor) {
   const double pt = st.chr.fontSize / units::kFontSizeScale;
@@ -166,7 +164,7 @@ MathBox WriteCLdots(State& st, const MathPen& pen, int kind, double n) {
   dot.height = -static_cast<int>(std::trunc(dotH * st.draw.scale + 0.5));
   const std::string sign = SJ("・");
   auto put = [&](double dx, double top) {
-    const Point at = Turned(st, pen.x, pen.axis, dx, top);
+    const Point at = TurnedPoint(st, pen.x, pen.axis, dx, top);
     st.canvas->textOut(dot, at.x, at.y, sign);
   };
   if (kind == 42) {
@@ -216,7 +214,7 @@ int WriteVecBar(State& st, const MathPen& pen, double x, double y, int variant, 
         const double gamma = std::atan2(halfChord, rho - sag);
         for (int j = outer ? 0 : 1; j <= 20; ++j) {
           const double th = outer ? (kPi / 2 - gamma) + j * 0.1 * gamma : (kPi / 2 + gamma) - j * 0.1 * gamma;
-          pts.push_back(Turned(st, x, y, h + rho * std::cos(th), rho - sag - rho * std::sin(th)));
+          pts.push_back(TurnedPoint(st, x, y, h + rho * std::cos(th), rho - sag - rho * std::sin(th)));
         }
       };
       arc(a, true);
@@ -272,7 +270,7 @@ MathBox WriteLongArrow(State& st, const MathPen& pen, int variant) {
   st.canvas->setBrush(black);
   auto fill = [&](bool right) {
     std::vector<Point> v;
-    for (auto [dx, dy] : head) v.push_back(Turned(st, pen.x, y0, right ? W - dx : dx, right ? -dy : dy));
+    for (auto [dx, dy] : head) v.push_back(TurnedPoint(st, pen.x, y0, right ? W - dx : dx, right ? -dy : dy));
     st.canvas->polygon(v);
   };
   if (variant != 2) fill(false);

@@ -9,6 +9,14 @@
 
 namespace vel {
 
+// The pen-width addition of the output device, in device pixels (more
+// while printing, so thin strokes keep their weight on paper).
+double PenAddition(const State& st);
+
+// The point (dx along, dy down) from the layout point (x0, y0), turned
+// with the text rotation, in device pixels.
+Point TurnedPoint(const State& st, double x0, double y0, double dx, double dy);
+
 // The width of the sign pen in device pixels (the stroke width of drawn
 // signs), with the bold factor used under \boldmath.
 int SignPenWidth(const State& st, const MathPen& pen, double boldFactor);

@@ -137,8 +137,7 @@ std::string Centimetres(double v) {
 
 int SignRule(const State& st, double ratio) {
   const double pt = st.chr.fontSize / units::kFontSizeScale;
-  const double add = st.draw.printing ? 0.99 : 0.5;
-  double w = units::kPerInch * st.draw.scale * pt / 1270.0 * ratio + add;
+  double w = units::kPerInch * st.draw.scale * pt / 1270.0 * ratio + PenAddition(st);
   if (st.chr.boldMath) w *= 1.6;
   return std::max(1, static_cast<int>(w));
 }
