@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "FuzzState.h"
 #include "canvas/FakeCanvas.h"
 #include "frontend/Values.h"
 #include "layout/boxes/Boxes.h"
@@ -16,26 +17,12 @@
 
 namespace {
 
-struct Run {
-  vel::FakeCanvas canvas{96};
-  vel::MemoHost host;
-  vel::Settings settings = vel::Settings::defaults();
-  std::unique_ptr<vel::State> st = std::make_unique<vel::State>();
-
+struct Run : fuzz::FreshRun {
   Run() {
     vel::State& s = *st;
-    s.canvas = &canvas;
-    vel::UseStandardSeams(s);
-    s.host = &host;
-    s.settings = &settings;
-    s.chr.fontSize = s.font.baseSize = 21000;
-    s.font.base = vel::BaseFont(s);
-    vel::SetFont(s, s.font.base, 2);
-    vel::SetValueList(s, "inmath", 0);
     s.geo.columnWidth = s.geo.pageWidth = 120000;
     s.geo.columnHeight = 200000;
     s.line.lineWidth = s.geo.columnWidth;
-    vel::SetLengthList(s, "linewidth", 120000);
   }
 };
 

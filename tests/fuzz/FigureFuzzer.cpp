@@ -19,25 +19,8 @@
 
 namespace {
 
-struct Run {
-  vel::FakeCanvas canvas{96};
-  vel::MemoHost host;
-  vel::Settings settings = vel::Settings::defaults();
-  std::unique_ptr<vel::State> st = std::make_unique<vel::State>();
-
-  Run() {
-    vel::State& s = *st;
-    s.canvas = &canvas;
-    vel::UseStandardSeams(s);
-    s.host = &host;
-    s.settings = &settings;
-    s.chr.fontSize = s.font.baseSize = 21000;
-    s.font.base = vel::BaseFont(s);
-    vel::SetFont(s, s.font.base, 2);
-    vel::SetValueList(s, "inmath", 0);
-    vel::SetLengthList(s, "linewidth", 120000);
-    s.draw.scale = 0.0048;
-  }
+struct Run : fuzz::FreshRun {
+  Run() { st->draw.scale = 0.0048; }
 };
 
 void Figure(vel::State& st, const std::string& text) {

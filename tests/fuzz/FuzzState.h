@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 #include "canvas/FakeCanvas.h"
 #include "frontend/Calc.h"
@@ -14,6 +15,28 @@
 #include "driver/StandardSeams.h"
 
 namespace fuzz {
+
+// A fresh state for one input, with its own canvas, message window and
+// settings: the pass defaults at 10.5 points and a line width.
+struct FreshRun {
+  vel::FakeCanvas canvas{96};
+  vel::MemoHost host;
+  vel::Settings settings = vel::Settings::defaults();
+  std::unique_ptr<vel::State> st = std::make_unique<vel::State>();
+
+  FreshRun() {
+    vel::State& s = *st;
+    s.canvas = &canvas;
+    vel::UseStandardSeams(s);
+    s.host = &host;
+    s.settings = &settings;
+    s.chr.fontSize = s.font.baseSize = 21000;
+    s.font.base = vel::BaseFont(s);
+    vel::SetFont(s, s.font.base, 2);
+    vel::SetValueList(s, "inmath", 0);
+    vel::SetLengthList(s, "linewidth", 120000);
+  }
+};
 
 inline vel::State& SharedState() {
   static vel::FakeCanvas canvas;
