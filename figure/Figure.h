@@ -78,6 +78,15 @@ void DoArrow(State& st, const std::vector<std::string>& args, int kind);
 // lengths of centre offset; the arc's middle point goes to mid.
 Point ArcPoints(State& st, int start, int count, Point& mid, double bulge, double ax, double ay, double bx, double by);
 
+// ---- brushes, hatching and gradients (Brushes.cpp) ----
+// \brush{kind,...}.
+void DoBrush(State& st, const std::vector<std::string>& args);
+// Fills or hatches st.fig.areaRegion with the brush (mode 2: its
+// intersection with st.fig.auxRegion), on the inside or the outside by
+// closeModeSide; useCurrentClip keeps the clip already selected. The
+// canvas pen is left as found.
+void Shasen(State& st, int mode, bool useCurrentClip);
+
 // ---- header (FigureHeader.cpp) ----
 // Reads the header, fills the figure context; in draw mode (measureOnly
 // false) also the clip, the screen frame, pen and brush. False after

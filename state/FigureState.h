@@ -61,6 +61,10 @@ struct FigureContext {
   std::array<int, 4> clipRect{};
   std::optional<Region> clipRegion;
   std::optional<Region> closeRegion;
+  // The shape being filled and, for sectors and chords, the polygon it is
+  // intersected with (Shasen reads both).
+  std::optional<Region> areaRegion;
+  std::optional<Region> auxRegion;
   int nesting = 0;  // drawn figures around this one
 
   int penStyle = 0;
