@@ -66,6 +66,10 @@ void ThreeToTwoDimen(State& st, double x, double y, double z);
 // nothing (9). A closed dashed or invisible path sets entry n+1 to entry 0.
 // The canvas pen and brush are left as found.
 void MyLine(State& st, int n, bool closed);
+// The same stroke over the caller's own device points: drawing that is
+// only scratch (labels, markers, arrow heads) never touches the point
+// array, so it cannot overwrite an outline collected in close mode.
+void MyLine(State& st, std::vector<Point> pts, bool closed);
 // \pen{style[,width[,colour]]}.
 void DoPen(State& st, const std::vector<std::string>& args);
 // \line{form,...}: p, q, r, vq, vr, t, x, y.
@@ -74,9 +78,9 @@ void DoLine(State& st, const std::vector<std::string>& args);
 // the page), 3 a formula's vector arrow (font colour, rule-width shaft).
 void DoArrow(State& st, const std::vector<std::string>& args, int kind);
 // count device points of the arc from user point A toward B (B excluded)
-// into point-array entries start.., bulging right of A->B by `bulge` chord
+// appended to out, bulging right of A->B by `bulge` chord
 // lengths of centre offset; the arc's middle point goes to mid.
-Point ArcPoints(State& st, int start, int count, Point& mid, double bulge, double ax, double ay, double bx, double by);
+Point ArcPoints(State& st, std::vector<Point>& out, int count, Point& mid, double bulge, double ax, double ay, double bx, double by);
 
 // ---- brushes, hatching and gradients (Brushes.cpp) ----
 // \brush{kind,...}.

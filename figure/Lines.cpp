@@ -1,10 +1,11 @@
 // Pens, lines and arrows of the figure language: \pen, \line, \arrow, and
 // MyLine, the styled-line drawer every figure stroke goes through.
 //
-// MyLine draws from the shared point array with the layout engine's styled
-// line walk (DrawStyledLine), so frames, underlines and figure lines cut
-// their dashes the same way: in layout units, the phase running across
-// corners, the canvas pen itself always solid.
+// Every styled line of the system is drawn by MyLine: the layout's frames,
+// underlines and rules call its device-point form (layout/boxes/LineStyle),
+// figure strokes the forms here, over the shared point array or over the
+// caller's own scratch points. So dashes are cut one way everywhere: in
+// layout units, the phase running across corners, the canvas pen solid.
 //
 // Lines and rays reach the figure box in closed form: the far end is the
 // first whole multiple of the direction that leaves the box, found by
@@ -191,12 +192,16 @@ void MyLine(State& st, int n, bool closed) {
   const int style = f.penStyle;
   const bool patterned = style >= 1 && style <= 5;
   if (closed && (patterned || style == 9)) f.points.set(size_t(n) + 1, f.points.get(0));
-  if (style == 9 || !st.canvas) return;
-  // One point is no line (entry 1 holds whatever an earlier command left).
-  if (n == 0 && !closed) return;
-  std::vector<Point> pts(f.points.data(), f.points.data() + n + 1);
+  MyLine(st, std::vector<Point>(f.points.data(), f.points.data() + n + 1), closed);
+}
+
+void MyLine(State& st, std::vector<Point> pts, bool closed) {
+  const int style = st.fig.penStyle;
+  if (style == 9 || !st.canvas || pts.empty()) return;
+  // One point is no line.
+  if (pts.size() == 1 && !closed) return;
   if ((style >= 1 && style <= 5) && !closed) TrimToFigure(st, pts, style);
-  DrawStyledLine(st, pts, closed, style);
+  MyLine(st, pts, closed, style);
 }
 
 void DoPen(State& st, const std::vector<std::string>& a) {
@@ -293,7 +298,7 @@ void DoLine(State& st, const std::vector<std::string>& a) {
   }
 }
 
-Point ArcPoints(State& st, int start, int count, Point& mid, double bulge, double ax, double ay, double bx, double by) {
+Point ArcPoints(State& st, std::vector<Point>& out, int count, Point& mid, double bulge, double ax, double ay, double bx, double by) {
   const double S = st.draw.scale;
   const Point pa = XXYY(st, ax, ay), pb = XXYY(st, bx, by);
   const double Ax = pa.x, Ay = -double(pa.y), Bx = pb.x, By = -double(pb.y);
@@ -301,7 +306,7 @@ Point ArcPoints(State& st, int start, int count, Point& mid, double bulge, doubl
   const double L = std::sqrt(dx * dx + dy * dy);
   auto device = [&](double px, double py) { return Point{FigInt(S * px + 0.5), FigInt(-S * py + 0.5)}; };
   if (L == 0) {
-    for (int i = 0; i < count; ++i) st.fig.points.set(size_t(start + i), device(Ax, Ay));
+    out.insert(out.end(), size_t(std::max(count, 0)), device(Ax, Ay));
     mid = device(Ax, Ay);
     return mid;
   }
@@ -313,7 +318,7 @@ Point ArcPoints(State& st, int start, int count, Point& mid, double bulge, doubl
   const double step = (beta - alpha) / count;
   for (int i = 0; i < count; ++i) {
     const double t = alpha + i * step;
-    st.fig.points.set(size_t(start + i), device(zx + r * std::cos(t), zy + r * std::sin(t)));
+    out.push_back(device(zx + r * std::cos(t), zy + r * std::sin(t)));
   }
   const double m = (alpha + beta) / 2;
   mid = device(zx + r * std::cos(m), zy + r * std::sin(m));
@@ -398,10 +403,12 @@ void DoArrow(State& st, const std::vector<std::string>& a, int kind) {
     c.setPen(Pen{0, color, PenStyle::Solid});
     c.setBrush(Brush{BrushStyle::Solid, color, Hatch::Horizontal, nullptr});
     Point unused;
-    ArcPoints(st, 0, kSideArc, unused, kSideBulge, t.x, t.y, b1.x, b1.y);
-    ArcPoints(st, kSideArc, kBaseArc, m, kBaseBulge, b1.x, b1.y, b2.x, b2.y);
-    ArcPoints(st, kSideArc + kBaseArc, kSideArc, unused, kSideBulge, b2.x, b2.y, t.x, t.y);
-    c.polygon(std::vector<Point>(f.points.data(), f.points.data() + kHeadPoints));
+    std::vector<Point> head;
+    head.reserve(kHeadPoints);
+    ArcPoints(st, head, kSideArc, unused, kSideBulge, t.x, t.y, b1.x, b1.y);
+    ArcPoints(st, head, kBaseArc, m, kBaseBulge, b1.x, b1.y, b2.x, b2.y);
+    ArcPoints(st, head, kSideArc, unused, kSideBulge, b2.x, b2.y, t.x, t.y);
+    c.polygon(head);
   }
   if (kind == 3) {
     const double bold = st.chr.boldMath ? 1.25 : 1.0;
@@ -413,11 +420,7 @@ void DoArrow(State& st, const std::vector<std::string>& a, int kind) {
   }
   const double headPx = std::hypot(double(m.x) - tip.x, double(m.y) - tip.y);
   // A very short arrow shows only its head.
-  if (PixLen(st, t.x - s.x, t.y - s.y, len) > headPx) {
-    f.points.set(0, xxyy(st, s.x, s.y));
-    f.points.set(1, m);
-    MyLine(st, 1, false);
-  }
+  if (PixLen(st, t.x - s.x, t.y - s.y, len) > headPx) MyLine(st, {xxyy(st, s.x, s.y), m}, false);
   restore();
 }
 

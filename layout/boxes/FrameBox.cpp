@@ -121,13 +121,13 @@ Result<Extent> lineFrame(State& st, const std::string& text, const LineFrameStyl
     const double m = std::min<double>(c.width, static_cast<double>(c.height) + c.depth);
     const double radius = std::max(0.0, std::min(m / 2 + s, (3 + std::sqrt(2.0)) / 2 * s) + w / 2);
     const int style = dbl ? fs.second : fs.first;
-    DrawStyledLine(st, framePath(st, l, t, r, b, s + w / 2, radius), true, style);
-    if (dbl) DrawStyledLine(st, framePath(st, l, t, r, b, s + w / 2 + d, radius + d), true, style);
+    MyLine(st, framePath(st, l, t, r, b, s + w / 2, radius), true, style);
+    if (dbl) MyLine(st, framePath(st, l, t, r, b, s + w / 2 + d, radius + d), true, style);
   } else if (dbl) {
-    DrawStyledLine(st, framePath(st, l, t, r, b, s + w / 2, 0), true, fs.second);
-    DrawStyledLine(st, framePath(st, l, t, r, b, s + d + 1.5 * w, 0), true, fs.first);
+    MyLine(st, framePath(st, l, t, r, b, s + w / 2, 0), true, fs.second);
+    MyLine(st, framePath(st, l, t, r, b, s + d + 1.5 * w, 0), true, fs.first);
   } else {
-    DrawStyledLine(st, framePath(st, l, t, r, b, s + w / 2, 0), true, fs.first);
+    MyLine(st, framePath(st, l, t, r, b, s + w / 2, 0), true, fs.first);
   }
   st.canvas->setPen(saved);
   return frame;

@@ -114,7 +114,7 @@ int DevicePenWidth(const State& st, double width) {
   return std::max(1, clampToInt(width * st.draw.scale + st.draw.penBias));
 }
 
-void DrawStyledLine(State& st, const std::vector<Point>& pts, bool closed, int penStyle) {
+void MyLine(State& st, const std::vector<Point>& pts, bool closed, int penStyle) {
   if (!st.canvas || pts.empty() || penStyle == 9) return;
   Canvas& c = *st.canvas;
   const Pen pen = c.pen();

@@ -23,6 +23,6 @@ int DevicePenWidth(const State& st, double width);
 // layout units, so that they keep their length at every zoom). `closed`
 // adds the segment back to the first point. The canvas pen and brush are
 // left as they were found.
-void DrawStyledLine(State& st, const std::vector<Point>& pts, bool closed, int penStyle);
+void MyLine(State& st, const std::vector<Point>& pts, bool closed, int penStyle);
 
 }  // namespace vel

@@ -98,10 +98,10 @@ bool drawRules(State& st, const Style& s, int level, long long X, long long Z, i
       st.canvas->setPen(Pen{DevicePenWidth(st, w), st.chr.ruleColor, PenStyle::Solid});
       const int x0 = DevicePoint(st, x), x1 = DevicePoint(st, static_cast<double>(x) + X);
       double ly = sepLine + w / 2;
-      DrawStyledLine(st, {{x0, DevicePoint(st, ly)}, {x1, DevicePoint(st, ly)}}, false, s.first);
+      MyLine(st, {{x0, DevicePoint(st, ly)}, {x1, DevicePoint(st, ly)}}, false, s.first);
       if (s.second >= 0) {
         ly += w + st.chr.doubleLineSep;
-        DrawStyledLine(st, {{x0, DevicePoint(st, ly)}, {x1, DevicePoint(st, ly)}}, false, s.second);
+        MyLine(st, {{x0, DevicePoint(st, ly)}, {x1, DevicePoint(st, ly)}}, false, s.second);
       }
       break;
     }
@@ -118,7 +118,7 @@ bool drawRules(State& st, const Style& s, int level, long long X, long long Z, i
         pts.push_back({DevicePoint(st, x + at), DevicePoint(st, sepLine + half - amp * std::sin(kPi * at / units::kPerMM))});
         if (last) break;
       }
-      DrawStyledLine(st, pts, false, 0);
+      MyLine(st, pts, false, 0);
       break;
     }
     case Style::Pattern: {

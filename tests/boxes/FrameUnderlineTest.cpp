@@ -277,7 +277,7 @@ TEST(LineStyle, DashesKeepTheirLengthAndWidenTheirGapsWithThePen) {
     drawAtUnitScale(f);
     f.canvas.setPen(vel::Pen{penWidth, 0, vel::PenStyle::Solid});
     f.canvas.clearLog();
-    vel::DrawStyledLine(f.st, {{0, 0}, {9000, 0}}, false, 1);
+    vel::MyLine(f.st, {{0, 0}, {9000, 0}}, false, 1);
     std::vector<std::pair<int, int>> out;
     for (const std::string& l : f.logged("polyline")) {
       std::vector<vel::Point> p = pointsOf(l);
@@ -297,7 +297,7 @@ TEST(LineStyle, DashesKeepTheirLengthAndWidenTheirGapsWithThePen) {
   // A closed square: the pattern runs on across its corners.
   Fixture g;
   drawAtUnitScale(g);
-  vel::DrawStyledLine(g.st, {{0, 0}, {1500, 0}, {1500, 1500}, {0, 1500}}, true, 1);
+  vel::MyLine(g.st, {{0, 0}, {1500, 0}, {1500, 1500}, {0, 1500}}, true, 1);
   std::vector<std::string> lines = g.logged("polyline");
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(pointsOf(lines[0]).size(), 2u);
@@ -305,6 +305,6 @@ TEST(LineStyle, DashesKeepTheirLengthAndWidenTheirGapsWithThePen) {
   EXPECT_TRUE(g.logged("pen ").empty());     // the canvas pen stays as it was
   // Style 9 draws nothing.
   Fixture n;
-  vel::DrawStyledLine(n.st, {{0, 0}, {100, 0}}, false, 9);
+  vel::MyLine(n.st, {{0, 0}, {100, 0}}, false, 9);
   EXPECT_TRUE(n.canvas.log().empty());
 }
