@@ -25,6 +25,7 @@
 // 100 constants.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,31 @@ void DoArrow(State& st, const std::vector<std::string>& args, int kind);
 // appended to out, bulging right of A->B by `bulge` chord
 // lengths of centre offset; the arc's middle point goes to mid.
 Point ArcPoints(State& st, std::vector<Point>& out, int count, Point& mid, double bulge, double ax, double ay, double bx, double by);
+
+// ---- points, paths and figure functions (Points.cpp) ----
+// Figure functions running inside one another: a function that calls
+// itself fails at this depth, which stops the figure.
+constexpr int kFunctionDepthMax = 64;
+// A named point's coordinate as stored: an integral value as an integer,
+// others in fixed notation with 5 decimals.
+std::string PointNumber(double v);
+// \setpoint{A(x,y[,z]),B(...),...}: points evaluated when defined.
+void DoSetPoint(State& st, const std::vector<std::string>& args);
+// Expands point references in the first `limit` items of the list: whole
+// items \P(AB..), \V(AB), \R(ABC), then \P(A).x and \V(AB).x inside
+// expressions. A reference that cannot be expanded stays as written.
+void ToRealPoint(State& st, std::vector<std::string>& list, size_t limit = SIZE_MAX);
+// \setgraphpointx..xyz (kinds 1-5) and \addgraphpointx..xyz (6-10).
+void SetGraphPoint(State& st, const std::vector<std::string>& args, int kind);
+// \point{x,y[,z]} inside \beginpolyline..\endpolyline.
+void DoPoint(State& st, const std::vector<std::string>& args);
+// \bezier{x0,y0,x1,y1,...}: cubic pieces with the canvas pen as it is.
+void DoBezier(State& st, const std::vector<std::string>& args);
+// \closemode{in|out}.
+void DoCloseMode(State& st, const std::vector<std::string>& args);
+// Runs figure function `index` of st.pre.figureFunctionList with the
+// (already expanded) arguments; false stops the figure.
+bool DoVelFunc(State& st, int index, const std::vector<std::string>& args);
 
 // ---- brushes, hatching and gradients (Brushes.cpp) ----
 // \brush{kind,...}.

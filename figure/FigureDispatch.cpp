@@ -123,11 +123,6 @@ bool Skipped(const FigureState& f, Filter filter) {
   return false;
 }
 
-// Named points in the arguments (A, A+B, ...) become their coordinates.
-// Named points are set by \setpoint, which comes with the points and
-// paths of the figure language; until then no name has coordinates.
-void ToRealPoint(State&, std::vector<std::string>&) {}
-
 // The whole text a decimal integer, else 0 (\dimen{2.0} is not 2).
 int DecimalOrZero(const std::string& s) {
   int v = 0;
@@ -172,8 +167,7 @@ bool Run(State& st, const Row& row, const std::vector<std::string>& a) {
   FigureState& f = st.fig;
   switch (row.op) {
     case Op::CloseMode:
-      if (Arg(a, 0) == "out") f.closeModeSide = 1;
-      else if (Arg(a, 0) == "in") f.closeModeSide = 0;
+      DoCloseMode(st, a);
       return true;
     case Op::BeginClose:
       f.closeLast = -1;
@@ -188,9 +182,12 @@ bool Run(State& st, const Row& row, const std::vector<std::string>& a) {
       return true;
     case Op::EndPolyline:
       f.polylineMode = false;
-      // In close mode the points join the closed area; otherwise MyLine
-      // draws them, with the points of the paths.
+      // In close mode the points join the closed area; otherwise they are drawn.
       if (f.closeMode) f.closeLast = f.polylineLast;
+      else {
+        if (st.canvas) st.canvas->setClip(f.clipRegion);
+        MyLine(st, f.polylineLast, false);
+      }
       return true;
     case Op::ResetGraphPoint:
       f.graph.count = f.graph.countX = f.graph.countY = f.graph.countZ = 0;
@@ -247,6 +244,18 @@ bool Run(State& st, const Row& row, const std::vector<std::string>& a) {
       return true;
     case Op::DoArrow:
       DoArrow(st, a, row.variant);
+      return true;
+    case Op::DoSetPoint:
+      DoSetPoint(st, a);
+      return true;
+    case Op::SetGraphPoint:
+      SetGraphPoint(st, a, row.variant);
+      return true;
+    case Op::DoPoint:
+      DoPoint(st, a);
+      return true;
+    case Op::DoBezier:
+      DoBezier(st, a);
       return true;
     default:
       // The other drawing commands, \brush, \setpoint and the graph points
@@ -377,7 +386,10 @@ int RunBody(State& st, std::string& text) {
       else StrTok(group, ",", args);
       const bool exempt = name == "makearea" || name == "text" || name.starts_with("setgraphpoint") ||
                           name.starts_with("addgraphpoint");
-      if (!exempt) ToRealPoint(st, args);
+      // Markers take their points first, then their own words, which stay as written.
+      const size_t dimen = size_t(st.fig.dimen);
+      const size_t limit = name == "linemarker" ? 2 * dimen : name == "anglemarker" ? 3 * dimen : SIZE_MAX;
+      if (!exempt) ToRealPoint(st, args, limit);
       i = close + 1;
     } else {
       if (!Spend(st)) return kFailed;
@@ -390,8 +402,9 @@ int RunBody(State& st, std::string& text) {
       continue;
     }
     if (AssignValue(st, name, args)) continue;
-    // Other names are tried as the user's figure functions (\velfunc),
-    // which come with the points and paths; an unknown name is ignored.
+    // Other names are tried as the user's figure functions (\velfunc); an
+    // unknown name is ignored.
+    if (const int fn = st.pre.figureFunctionList.Find(name); fn >= 0 && !DoVelFunc(st, fn, args)) return kFailed;
   }
   return 0;
 }
@@ -411,7 +424,7 @@ int WriteVeldris(State& st, std::string text, bool topLevel) {
 
 void StrTokForText(State& st, std::string_view text, char separator, std::vector<std::string>& list) {
   StrTok(text, std::string_view(&separator, 1), list);
-  ToRealPoint(st, list);
+  ToRealPoint(st, list, size_t(st.fig.dimen) + 1);
   // Trailing options among the last three items: dx=, dy=, rot=.
   auto isOption = [](const std::string& item) {
     if (item.find('{') != std::string::npos || item.find('}') != std::string::npos) return false;

@@ -26,6 +26,21 @@ class PointArray {
   Point get(size_t i) const { return i < kCapacity ? pts_[i] : Point{}; }
   const Point* data() const { return pts_.data(); }
   static constexpr size_t capacity() { return kCapacity; }
+  // How many of `want` points fit from entry `start` on while `spare`
+  // entries stay free at the end (a closed dashed stroke writes one past
+  // its last point): never negative, 0 when start is past the end. Every
+  // writer of a run of points sizes it by this before it writes.
+  static int fit(long long start, long long want, int spare = 0) {
+    const long long room = static_cast<long long>(kCapacity) - spare - (start < 0 ? 0 : start);
+    if (room <= 0 || want <= 0) return 0;
+    return static_cast<int>(want < room ? want : room);
+  }
+  // Entries 0..last as the caller's own copy (empty when last < 0).
+  std::vector<Point> upTo(int last) const {
+    if (last < 0) return {};
+    const size_t n = static_cast<size_t>(last) + 1 < kCapacity ? static_cast<size_t>(last) + 1 : kCapacity;
+    return std::vector<Point>(pts_.begin(), pts_.begin() + static_cast<std::ptrdiff_t>(n));
+  }
 
  private:
   std::vector<Point> pts_;
@@ -100,6 +115,9 @@ struct FigureState : FigureContext {
 
   // Commands and loop passes the outermost figure being drawn may still run.
   long long stepsLeft = 0;
+  // Figure functions running inside one another (DoVelFunc caps it, so a
+  // function that calls itself ends).
+  int functionDepth = 0;
 };
 
 }  // namespace vel

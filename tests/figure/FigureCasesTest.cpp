@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <iostream>
 #include <sstream>
 
 #include "StateFixture.h"
 #include "TestSupport.h"
 #include "base/Cp932.h"
+#include "canvas/qt/QtCanvas.h"
 #include "figure/Figure.h"
+#include "frontend/Lexical.h"
 
 using namespace vel;
 
@@ -105,39 +109,162 @@ TEST(FigureCases, BodiesSetTheirValuesAndEndWhereTheyMust) {
   }
 }
 
-// Drawing cases: a body in a figure 10 mm square (user -5..5 both ways) at
-// 254 dpi (10 pixels a millimetre), and the drawing-log lines it must
-// write, in order ("~prefix": a line that starts so); "!prefix" means no
-// such line at all.
+// The drawing-log lines fields[from..] in order ("~prefix": a line that
+// starts so; "!prefix": no such line at all).
+void ExpectLog(const std::vector<std::string>& got, const Case& c, size_t from) {
+  size_t at = 0;
+  for (size_t k = from; k < c.fields.size(); ++k) {
+    const std::string& want = c.fields[k];
+    if (!want.empty() && want[0] == '!') {
+      for (const std::string& l : got) EXPECT_NE(l.rfind(want.substr(1), 0), 0u) << c.where() << ": " << l;
+      continue;
+    }
+    const bool prefix = !want.empty() && want[0] == '~';
+    const std::string line = prefix ? want.substr(1) : want;
+    const auto found = std::find_if(got.begin() + static_cast<long>(at), got.end(), [&](const std::string& l) {
+      return prefix ? l.rfind(line, 0) == 0 : l == line;
+    });
+    EXPECT_TRUE(found != got.end()) << c.where() << ": no \"" << want << "\" (in order)";
+    if (found != got.end()) at = size_t(found - got.begin()) + 1;
+  }
+}
+
+// A body drawn in a figure 10 mm square (user -5..5 both ways, unless the
+// body has a header of its own) at 254 dpi (10 pixels a millimetre): the
+// drawing log, and the state for the values it left. The figure's result
+// goes to `result`.
+struct Drawn {
+  veltest::StateFixture f{nullptr, 254};
+  int result = 0;
+  explicit Drawn(const std::string& body, const std::string& functions = "") {
+    f.st.draw.scale = 254.0 / units::kPerInch;
+    // "name#n body" items separated by "|": figure functions for the body.
+    std::istringstream defs(functions);
+    std::string def;
+    while (std::getline(defs, def, '|')) {
+      const size_t space = def.find(' ');
+      const std::string head = def.substr(0, space);
+      const size_t hash = head.find('#');
+      const int params = hash == std::string::npos ? 0 : std::stoi(head.substr(hash + 1));
+      f.st.pre.figureFunctionList.Add(head.substr(0, hash), MacroDef{params, def.substr(space + 1)});
+    }
+    Extent box;
+    const std::string header = body.find("\\basexy") == std::string::npos ? "\\basexy{-5,5,-5,5,1mm}" : "";
+    result = VeldrisDraw(f.st, header + "\\frame{0}" + body, 0, true, 20000, box);
+  }
+  const std::vector<std::string>& log() const { return f.fake.log(); }
+};
+
+// Drawing cases: a body and the drawing-log lines it must write.
 TEST(FigureCases, LinesAndArrowsDrawWhatTheyMust) {
   for (const Case& c : Read("lines.tests")) {
     ASSERT_GE(c.fields.size(), 1u) << c.where();
-    veltest::StateFixture f(nullptr, 254);
-    f.st.draw.scale = 254.0 / units::kPerInch;
-    Extent box;
-    // A body with a header of its own keeps it.
-    const std::string header = c.fields[0].find("\\basexy") == std::string::npos ? "\\basexy{-5,5,-5,5,1mm}" : "";
-    EXPECT_EQ(VeldrisDraw(f.st, header + "\\frame{0}" + c.fields[0], 0, true, 20000, box), 0) << c.where();
-    const std::vector<std::string>& got = f.fake.log();
+    const Drawn d(c.fields[0]);
+    EXPECT_EQ(d.result, 0) << c.where();
     if (c.fields.size() == 1) {
-      for (const std::string& l : got) std::cout << l << "\n";
+      for (const std::string& l : d.log()) std::cout << l << "\n";
       continue;
     }
-    size_t at = 0;
-    for (size_t k = 1; k < c.fields.size(); ++k) {
-      const std::string& want = c.fields[k];
-      if (!want.empty() && want[0] == '!') {
-        for (const std::string& l : got) EXPECT_NE(l.rfind(want.substr(1), 0), 0u) << c.where() << ": " << l;
+    ExpectLog(d.log(), c, 1);
+  }
+}
+
+// Cases of several kinds, by their first field:
+//   draw;body;log lines...        as the lines cases;
+//   same;body;body                both draw the same (and draw something);
+//   fnsame;defs;body;body         the same with figure functions;
+//   values;body;name=v ...        registers (valA, pvalX) and the result after the body;
+//   fn;defs;body;log lines...     the body with figure functions ("sq#1 body|...");
+//   fnvalues;defs;body;name=v ... the same, checking values;
+//   expand;points;items;want      \setpoint{points}, then ToRealPoint on the
+//                                 items gives the "|"-separated want;
+//   probe;body;probes             drawn on real pixels: "x,y=ink", "x,y=blank",
+//                                 "ring x,y,r" (every degree of that circle inked).
+void RunCases(const std::string& file) {
+  for (const Case& c : Read(file)) {
+    ASSERT_GE(c.fields.size(), 2u) << c.where();
+    const std::string& kind = c.fields[0];
+    if (kind == "draw" || kind == "fn") {
+      const bool fn = kind == "fn";
+      ASSERT_GE(c.fields.size(), fn ? 3u : 2u) << c.where();
+      const Drawn d(c.fields[fn ? 2 : 1], fn ? c.fields[1] : "");
+      if (c.fields.size() == (fn ? 3u : 2u)) {
+        for (const std::string& l : d.log()) std::cout << l << "\n";
         continue;
       }
-      // "~prefix": a line that starts so.
-      const bool prefix = !want.empty() && want[0] == '~';
-      const std::string line = prefix ? want.substr(1) : want;
-      const auto found = std::find_if(got.begin() + static_cast<long>(at), got.end(), [&](const std::string& l) {
-        return prefix ? l.rfind(line, 0) == 0 : l == line;
-      });
-      EXPECT_TRUE(found != got.end()) << c.where() << ": no \"" << want << "\" (in order)";
-      if (found != got.end()) at = size_t(found - got.begin()) + 1;
+      ExpectLog(d.log(), c, fn ? 3 : 2);
+    } else if (kind == "same" || kind == "fnsame") {
+      const bool fn = kind == "fnsame";
+      ASSERT_EQ(c.fields.size(), fn ? 4u : 3u) << c.where();
+      const std::string defs = fn ? c.fields[1] : "";
+      const Drawn a(c.fields[fn ? 2 : 1], defs), b(c.fields[fn ? 3 : 2], defs);
+      EXPECT_EQ(a.result, 0) << c.where();
+      EXPECT_EQ(a.log(), b.log()) << c.where();
+      EXPECT_TRUE(std::any_of(a.log().begin(), a.log().end(), [](const std::string& l) {
+        return l.rfind("poly", 0) == 0 || l.rfind("ellipse", 0) == 0 || l.rfind("arc", 0) == 0;
+      })) << c.where() << ": draws nothing";
+    } else if (kind == "values" || kind == "fnvalues") {
+      const bool fn = kind == "fnvalues";
+      ASSERT_EQ(c.fields.size(), fn ? 4u : 3u) << c.where();
+      const Drawn d(c.fields[fn ? 2 : 1], fn ? c.fields[1] : "");
+      std::istringstream checks(c.fields[fn ? 3 : 2]);
+      std::string item;
+      while (checks >> item) {
+        const size_t eq = item.find('=');
+        ASSERT_NE(eq, std::string::npos) << c.where();
+        const std::string name = item.substr(0, eq);
+        const double want = std::stod(item.substr(eq + 1));
+        const double got = name == "result" ? d.result : Register(d.f.st, name);
+        EXPECT_NEAR(got, want, 1e-9) << c.where() << ": " << name;
+      }
+    } else if (kind == "expand") {
+      ASSERT_EQ(c.fields.size(), 4u) << c.where();
+      veltest::StateFixture f;
+      std::vector<std::string> points, items;
+      vel::StrTok(c.fields[1], ",", points);
+      DoSetPoint(f.st, points);
+      vel::StrTok(c.fields[2], ",", items);
+      ToRealPoint(f.st, items);
+      std::string got;
+      for (const std::string& i : items) got += (got.empty() ? "" : "|") + i;
+      EXPECT_EQ(got, c.fields[3]) << c.where();
+    } else if (kind == "probe") {
+      ASSERT_EQ(c.fields.size(), 3u) << c.where();
+      Bitmap bitmap{120, 320};
+      std::unique_ptr<QtCanvas> measure = QtCanvas::measureOnly(254);
+      veltest::StateFixture f{measure.get()};
+      f.st.draw.scale = 254.0 / units::kPerInch;
+      auto canvas = QtCanvas::onBitmap(bitmap, 254, 254);
+      f.st.canvas = canvas.get();
+      Extent box;
+      const std::string& body = c.fields[1];
+      const std::string header = body.find("\\basexy") == std::string::npos ? "\\basexy{-5,5,-5,5,1mm}" : "";
+      EXPECT_EQ(VeldrisDraw(f.st, header + "\\frame{0}" + body, 0, true, 20000, box), 0) << c.where();
+      f.st.canvas = measure.get();
+      canvas.reset();
+      auto ink = [&](int x, int y) { return redOf(bitmap.pixel(x, y)) < 128 || blueOf(bitmap.pixel(x, y)) < 128; };
+      std::istringstream probes(c.fields[2]);
+      std::string p;
+      while (probes >> p) {
+        if (p == "ring") {
+          int x = 0, y = 0, r = 0;
+          ASSERT_TRUE(probes >> p && std::sscanf(p.c_str(), "%d,%d,%d", &x, &y, &r) == 3) << c.where();
+          for (int deg = 0; deg < 360; ++deg) {
+            const double t = deg * 3.14159265358979 / 180;
+            const int px = int(std::lround(x + r * std::cos(t))), py = int(std::lround(y - r * std::sin(t)));
+            EXPECT_TRUE(ink(px, py)) << c.where() << ": ring " << deg << " degrees at " << px << "," << py;
+          }
+          continue;
+        }
+        int x = 0, y = 0;
+        char what[16] = {};
+        ASSERT_EQ(std::sscanf(p.c_str(), "%d,%d=%15s", &x, &y, what), 3) << c.where() << ": " << p;
+        EXPECT_EQ(ink(x, y), std::string(what) == "ink") << c.where() << ": " << p;
+      }
+    } else {
+      ADD_FAILURE() << c.where() << ": no kind " << kind;
     }
   }
 }
+
+TEST(FigureCases, PointsPathsAndFunctions) { RunCases("points.tests"); }
