@@ -117,6 +117,38 @@ void DoBrush(State& st, const std::vector<std::string>& args);
 // canvas pen is left as found.
 void Shasen(State& st, int mode, bool useCurrentClip);
 
+// ---- graphs and plots (Graphs.cpp) ----
+// \curve{x|y|r|t,...}: the worker by the form's first letter (x, y, r
+// ignored in 3-D); in close mode the samples join the closed outline.
+void DoFunction(State& st, const std::vector<std::string>& args);
+// \equation{lhs=rhs[,a,b]}: the root into \pvalX and \c, rhs there into
+// \pvalY; 0 when the interval shows no sign change. Draws nothing.
+void DoEquation(State& st, const std::vector<std::string>& args);
+// \curvedsurface{mode,f(x,y),x0,x1,y0,y1,dx[,dy]} (3-D): a mesh drawn off
+// screen, mode non-zero hiding the lines behind the surface.
+void DoCurvedSurface(State& st, const std::vector<std::string>& args);
+// \bograph{first,last,width,fx,fy[,border]}: bars over the graph points.
+void DoBograph(State& st, const std::vector<std::string>& args);
+// \zahyoaxis{letters,from,to,...}: axes as page-clipped arrows.
+void DoZahyoAxis(State& st, const std::vector<std::string>& args);
+// \grid{mode,spacing[,penstyle[,colour]]}: mode "d" shows on screen only.
+void DoGrid(State& st, const std::vector<std::string>& args);
+
+// ---- labels and markers (Labels.cpp) ----
+// \text{box,x,y[,z],pos,text[,dx=][,dy=][,rot=]}: typeset like running
+// text (math and Japanese too), at one of nine anchors.
+void DoChar(State& st, const std::vector<std::string>& args);
+// \pointmarker{kind,size,x,y,...}; outlineOnly leaves open kinds unfilled.
+void DoPointMarker(State& st, const std::vector<std::string>& args, bool outlineOnly);
+// \linemarker{x1,y1,x2,y2,offset,mark[,size[,...]]}.
+void DoLineMarker(State& st, const std::vector<std::string>& args);
+// \anglemarker{vx,vy,ax,ay,bx,by,mark,radius[,size[,...]]}.
+void DoAngleMarker(State& st, const std::vector<std::string>& args);
+// The double-quoted text starting in list[index] (joined across items
+// when its closing quote lies in a later one, which are then removed);
+// the item keeps what stood before the quote. Empty without a quote.
+std::string GetQuotation(std::vector<std::string>& list, size_t index);
+
 // ---- header (FigureHeader.cpp) ----
 // Reads the header, fills the figure context; in draw mode (measureOnly
 // false) also the clip, the screen frame, pen and brush. False after

@@ -257,6 +257,36 @@ bool Run(State& st, const Row& row, const std::vector<std::string>& a) {
     case Op::DoBezier:
       DoBezier(st, a);
       return true;
+    case Op::DoFunction:
+      DoFunction(st, a);
+      return true;
+    case Op::DoEquation:
+      DoEquation(st, a);
+      return true;
+    case Op::DoCurvedSurface:
+      DoCurvedSurface(st, a);
+      return true;
+    case Op::DoBograph:
+      DoBograph(st, a);
+      return true;
+    case Op::DoZahyoAxis:
+      DoZahyoAxis(st, a);
+      return true;
+    case Op::DoGrid:
+      DoGrid(st, a);
+      return true;
+    case Op::DoChar:
+      DoChar(st, a);
+      return true;
+    case Op::DoPointMarker:
+      DoPointMarker(st, a, false);
+      return true;
+    case Op::DoLineMarker:
+      DoLineMarker(st, a);
+      return true;
+    case Op::DoAngleMarker:
+      DoAngleMarker(st, a);
+      return true;
     default:
       // The other drawing commands, \brush, \setpoint and the graph points
       // are handled by the figure language's later files; until then they

@@ -15,6 +15,7 @@
 #include "math/MathDelimiters.h"
 #include "math/MathFonts.h"
 #include "math/MathSigns.h"
+#include "seams/Seams.h"
 
 namespace vel {
 
@@ -181,10 +182,8 @@ class Structure {
       case kRm:
       case kUnderline:
       case kUnderlineRule:
-      case kFramebox: return boxed(s.kind, s.text, L);
-      case kTable:
-        st_.message("** " + SJ("数式の中の\\tableはまだ使えません。"));
-        return fail();
+      case kFramebox:
+      case kTable: return boxed(s.kind, s.text, L);
       case kLast:
       case kDotsfilllast:
       case kLinefilllast: return flushRight(s.kind, s.text);
@@ -459,8 +458,9 @@ class Structure {
     return {W, A0, H0 + h1 + t - A0};
   }
 
-  // Upright text, underlines and frames: the box code of running text, on
-  // the baseline one axis offset below the axis.
+  // Upright text, underlines, frames and tables: the box code of running
+  // text (tables through their seam), on the baseline one axis offset below
+  // the axis.
   MathBox boxed(int kind, const std::string& text, int L) {
     SaveBoxVariables(st_);
     const Color colour = st_.chr.font.color;
@@ -471,10 +471,17 @@ class Structure {
     Result<Extent> e = Failure{LayoutCode::InvalidArgument, {}, -1};
     if (kind == kRm) e = BoxWidthHeight(st_, text, L, false, pen_.draw, baseline, x);
     else if (kind == kFramebox) e = FrameBox(st_, text, L, pen_.draw, baseline, x);
+    else if (kind == kTable) e = table(text, L, baseline, x);
     else e = UnderLine(st_, text, L, kind == kUnderlineRule ? 1 : 0, pen_.draw, baseline, x);
     RestoreBoxVariables(st_);
     if (!e) return fail();
     return {e->width, static_cast<int>(e->height - pen_.axisOffset), static_cast<int>(e->depth + pen_.axisOffset)};
+  }
+
+  Result<Extent> table(const std::string& text, int L, int baseline, int x) {
+    const TableSeam* t = st_.seams ? st_.seams->table : nullptr;
+    if (!t) return LayoutCode::InvalidArgument;
+    return pen_.draw ? t->Draw(st_, text, L, x, baseline) : t->Measure(st_, text, L, nullptr);
   }
 
   // \last and the fills: text flush with the line's right end, no width.

@@ -1,30 +1,21 @@
-// Until the table layout lands, a table's text is measured and drawn as
-// one box, with the box state saved around it.
+// The table seam: Table measured while lines are built and drawn when the
+// page is drawn. Whatever Table's own code, the command fails with -10.
 #include "layout/tables/TableTypesetter.h"
 
-#include "layout/boxes/Boxes.h"
-#include "layout/scopes/StateStacks.h"
+#include "layout/tables/Table.h"
 
 namespace vel {
 
-namespace {
-
-Result<Extent> AsBox(State& st, const std::string& arg, int level, bool draw, int x, int y, std::string* rewritten) {
-  SaveBoxVariables(st);
-  Result<Extent> r = BoxWidthHeight(st, arg, level, false, draw, y, x, rewritten);
-  RestoreBoxVariables(st);
+Result<Extent> TableTypesetter::Measure(State& st, const std::string& arg, int, std::string* rewritten) const {
+  const Result<Extent> r = Table(st, arg, 0, false, 0, rewritten);
   if (!r) return LayoutCode::InvalidArgument;
   return r;
 }
 
-}  // namespace
-
-Result<Extent> TableTypesetter::Measure(State& st, const std::string& arg, int level, std::string* rewritten) const {
-  return AsBox(st, arg, level, false, 0, 0, rewritten);
-}
-
-Result<Extent> TableTypesetter::Draw(State& st, const std::string& arg, int level, int x, int baseline) const {
-  return AsBox(st, arg, level, true, x, baseline, nullptr);
+Result<Extent> TableTypesetter::Draw(State& st, const std::string& arg, int, int x, int baseline) const {
+  const Result<Extent> r = Table(st, arg, x, true, baseline);
+  if (!r) return LayoutCode::InvalidArgument;
+  return r;
 }
 
 }  // namespace vel

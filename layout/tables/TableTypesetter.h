@@ -1,4 +1,4 @@
-// Tables behind the layout's table seam.
+// Tables behind the layout's table seam (layout/tables/Table.h).
 #pragma once
 
 #include "seams/TableSeam.h"

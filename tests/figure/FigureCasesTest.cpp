@@ -268,3 +268,4 @@ void RunCases(const std::string& file) {
 }
 
 TEST(FigureCases, PointsPathsAndFunctions) { RunCases("points.tests"); }
+TEST(FigureCases, GraphsAndPlots) { RunCases("graphs.tests"); }
