@@ -124,6 +124,23 @@ void BoxWalk::drawGlyphs(const Font& f, std::string_view t) {
       dx = DevicePoint(st_, static_cast<double>(x_) + static_cast<double>(at));
       dy = DevicePoint(st_, static_cast<double>(y_) - st_.font.ascent);
     }
+    if (st_.font.textRotationDeg != 0 && !vertical_) {
+      // A label of a rotated figure: the cell's corner turns about the
+      // figure's origin, as the words of a rotated line do.
+      constexpr int kSlot = static_cast<int>(PointArray::kCapacity) - 1;
+      const double left = static_cast<double>(x_) + static_cast<double>(at);
+      const double top = static_cast<double>(y_) - st_.font.ascent;
+      if (GetInclinePoint(st_, st_.fig.originX, st_.fig.originY, false, kSlot, top - st_.fig.originY,
+                          left - st_.fig.originX)) {
+        Font turned = df;
+        turned.escapement = st_.font.textRotationDeg * 10;
+        const Point p = st_.fig.points.get(kSlot);
+        st_.canvas->textOut(turned, p.x, p.y, t.substr(k, len));
+      }
+      at += w;
+      k += len;
+      continue;
+    }
     st_.canvas->textOut(df, dx, dy, t.substr(k, len));
     at += w;
     k += len;

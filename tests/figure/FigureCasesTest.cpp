@@ -269,3 +269,4 @@ void RunCases(const std::string& file) {
 
 TEST(FigureCases, PointsPathsAndFunctions) { RunCases("points.tests"); }
 TEST(FigureCases, GraphsAndPlots) { RunCases("graphs.tests"); }
+TEST(FigureCases, LabelsAndMarkers) { RunCases("labels.tests"); }
