@@ -9,6 +9,7 @@ class FigureTypesetter final : public FigureSeam {
  public:
   Result<Extent> Measure(State& st, const std::string& arg) const override;
   Result<Extent> Draw(State& st, const std::string& arg, int x, int baseline) const override;
+  void VectorArrow(State& st, const std::vector<std::string>& args) const override;
 };
 
 }  // namespace vel

@@ -1,16 +1,26 @@
 #include "math/MathSigns.h"
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "base/Cp932.h"
 #include "base/Units.h"
 #include "layout/fonts/Fonts.h"
 #include "math/MathFonts.h"
+#include "seams/Seams.h"
 
 namespace vel {
 
 namespace {
+
+// A number as the figure language reads it, with `decimals` places.
+std::string Fixed(double v, int decimals) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+  return buf;
+}
 
 constexpr double kPi = 3.14159265358979323846;
 
@@ -187,12 +197,13 @@ int WriteVecBar(State& st, const MathPen& pen, double x, double y, int variant, 
   switch (variant) {
     case 1: {
       const int height = static_cast<int>(units::kPerMM * 0.6 * pt * 0.1 * r);
-      if (draw && width > 0) {
-        // The shaft and an open head of 1 mm at 10 points.
-        Strokes s(st, pen, x, y, penWidth);
-        const double head = units::kPerMM * 0.1 * pt * r, spread = 0.35;
-        s.line(0, 0, width, 0);
-        s.polyline({{width - head, -head * spread}, {static_cast<double>(width), 0}, {width - head, head * spread}});
+      // The figure language's arrow draws it (a head of 1 mm at 10 points),
+      // in layout units with y up, the tip turned by the text rotation.
+      if (draw && width > 0 && st.seams && st.seams->figure) {
+        const double t = st.font.textRotationRad;
+        st.seams->figure->VectorArrow(
+            st, {"p", Fixed(x, 3), Fixed(-y, 3), Fixed(x + width * std::cos(t), 3),
+                 Fixed(-(y - width * std::sin(t)), 3), Fixed(0.0625 * pt * r, 2)});
       }
       return height;
     }

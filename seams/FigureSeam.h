@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "base/Result.h"
 
@@ -23,6 +24,12 @@ class FigureSeam {
 
   // Draws the figure with its left edge at x and the text baseline at y.
   virtual Result<Extent> Draw(State& st, const std::string& arg, int x, int baseline) const = 0;
+
+  // A formula's vector arrow: the figure language's arrow of kind 3 in
+  // layout units (y up), args as \arrow takes them ("p", tail, tip, size).
+  // Draws outside any figure; whatever figure is being drawn keeps its
+  // context, its point array and the canvas clip.
+  virtual void VectorArrow(State& st, const std::vector<std::string>& args) const = 0;
 };
 
 }  // namespace vel

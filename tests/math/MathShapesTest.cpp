@@ -255,3 +255,24 @@ TEST(MathShapes, BracketStrokesAtTenPixelsAMillimetre) {
   while (first + arm < page.width() && ink(first + arm, top)) ++arm;
   EXPECT_NEAR(arm, 10, 2);
 }
+
+TEST(MathShapes, TheVectorArrowIsTheFigureArrowAndLeavesAFiguresOutline) {
+  // Inside a figure collecting a closed outline, the accent still draws
+  // and the outline's points stay as they were.
+  Shapes f;
+  f.st.fig.closeMode = true;
+  f.st.fig.closeLast = 1;
+  (void)f.st.fig.points.set(0, {7, 7});
+  (void)f.st.fig.points.set(1, {9, 9});
+  const int width = static_cast<int>(2 * f.pen.E);
+  EXPECT_GT(WriteVecBar(f.st, f.pen, 100, 500, 1, 2, width), 0);
+  // The figure arrow's curved head (80 points) and its shaft (a quadrilateral).
+  const auto shapes = f.shapes("polygon");
+  const auto head = std::find_if(shapes.begin(), shapes.end(), [](const auto& s) { return s.size() == 80u; });
+  ASSERT_NE(head, shapes.end());
+  const auto span = Span(*head, false);
+  EXPECT_NEAR(span.second, 100 + width, 1);  // its tip at the accent's right end
+  EXPECT_EQ(f.st.fig.points.get(0).x, 7);
+  EXPECT_EQ(f.st.fig.points.get(1).y, 9);
+  EXPECT_TRUE(f.st.fig.closeMode);
+}
