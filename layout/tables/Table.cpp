@@ -270,6 +270,15 @@ Result<Extent> Table(State& st, const std::string& text, int x, bool draw, int y
     return measured;
   }
   sizeGrid(L);
+  // A table is one word of its line: one taller than a whole column would
+  // run past the column's foot (over the footer, off the paper), so it is
+  // refused; one taller only than what is left of a column moves with its
+  // line to the next column.
+  if (st.geo.columnHeight > 0 && L.T > st.geo.columnHeight) {
+    if (draw) st.val.counters = counters;
+    st.message("** " + SJ("表の高さが段の高さを超えています。表を分けて下さい。"));
+    return LayoutCode::InvalidArgument;
+  }
   const Extent box = place(st, L, y);
   if (geometry) {
     geometry->box = box;
