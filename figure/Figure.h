@@ -116,6 +116,26 @@ void DoBrush(State& st, const std::vector<std::string>& args);
 // closeModeSide; useCurrentClip keeps the clip already selected. The
 // canvas pen is left as found.
 void Shasen(State& st, int mode, bool useCurrentClip);
+// Splits gradColor1 and gradColor2 into their blue, green and red bytes.
+void GradBrushColorToRGB(State& st);
+// Named limits of the fill engine: a gradient is painted into one bitmap
+// of at most kMaxGradientPixels (the part of it inside the figure box);
+// a hatch step under one device pixel hatches nothing.
+constexpr long long kMaxGradientPixels = 32LL * 1024 * 1024;
+
+// ---- filled areas from inequalities and closed curves (Areas.cpp) ----
+// \makearea{item & item & ...}: inequalities, circles, ellipses and
+// polygons (\out subtracts) narrow the figure box; Shasen fills the rest.
+void DoMakeArea(State& st, const std::vector<std::string>& args);
+// \closedcurve{piece,...}: points, parametric and function pieces, filled
+// and outlined.
+void DoClosedCurve(State& st, const std::vector<std::string>& args);
+// Inequality boundaries take at most kMaxAreaSamples samples; a closed
+// curve holds at most kMaxCurvePoints points, a parametric piece at most
+// kMaxParamSteps steps.
+constexpr int kMaxAreaSamples = 20000;
+constexpr int kMaxCurvePoints = 50000;
+constexpr int kMaxParamSteps = 2000;
 
 // ---- graphs and plots (Graphs.cpp) ----
 // \curve{x|y|r|t,...}: the worker by the form's first letter (x, y, r

@@ -146,20 +146,29 @@ constexpr size_t kPvalV = 52 + ('V' - 'A');
 constexpr size_t kPvalX = 52 + ('X' - 'A');
 
 // \endclose: the accumulated outline becomes the closed-area region, which
-// the brushes fill and the pen outlines.
+// the brush fills (Shasen) and the pen outlines. Fewer than three points
+// enclose nothing: no fill and no outline.
 void EndClose(State& st) {
   FigureState& f = st.fig;
   f.closeMode = false;
   if (st.canvas && (st.canvas->brush().style != BrushStyle::Solid || f.brushNone))
     st.canvas->setBrush(Brush{BrushStyle::Clear, st.canvas->brush().color, Hatch::Horizontal, nullptr});
+  const int last = std::min(f.closeLast, static_cast<int>(PointArray::kCapacity) - 2);
+  if (last < 2) {
+    f.closeRegion.reset();
+    f.areaRegion.reset();
+    if (st.canvas) st.canvas->setClip(f.clipRegion);
+    return;
+  }
   std::vector<RegionPoint> outline;
-  for (int k = 0; k <= f.closeLast && k < static_cast<int>(PointArray::kCapacity); ++k) {
+  for (int k = 0; k <= last; ++k) {
     const Point p = f.points.get(size_t(k));
     outline.push_back({p.x, p.y});
   }
-  f.closeRegion = Region::polygon(std::move(outline));
-  // The fill (Shasen) and the outline (MyLine) come with the brushes and pens.
+  f.closeRegion = f.areaRegion = Region::polygon(std::move(outline));
+  Shasen(st, 1, false);
   if (st.canvas) st.canvas->setClip(f.clipRegion);
+  MyLine(st, last, true);
 }
 
 // Runs one command of the table; false stops the body with -10.
@@ -244,6 +253,15 @@ bool Run(State& st, const Row& row, const std::vector<std::string>& a) {
       return true;
     case Op::DoArrow:
       DoArrow(st, a, row.variant);
+      return true;
+    case Op::DoBrush:
+      DoBrush(st, a);
+      return true;
+    case Op::DoMakeArea:
+      DoMakeArea(st, a);
+      return true;
+    case Op::DoClosedCurve:
+      DoClosedCurve(st, a);
       return true;
     case Op::DoSetPoint:
       DoSetPoint(st, a);

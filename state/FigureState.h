@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -91,6 +93,25 @@ struct FigureContext {
   double textMarginX = units::kPerInch * 0.6 / 25.4;  // 0.6 mm
   double textMarginY = units::kPerInch * 0.2 / 25.4;  // 0.2 mm
   int closeModeSide = 0;
+
+  // The brush of \brush (Brushes.cpp), read by Shasen. Gradient geometry
+  // is in user units (plane coordinates, 3-D centres projected); the dot
+  // screen is one period of its pattern, in memory, so each figure (and
+  // each nested one, through this record) has its own.
+  Color brushColor = kBlack;
+  Color gradColor1 = kBlack, gradColor2 = kBlack;
+  std::array<uint8_t, 3> gradChannels1{}, gradChannels2{};  // blue, green, red
+  double gradX1 = 0, gradY1 = 0, gradX2 = 0, gradY2 = 0;  // kind 9: P1, P2; 10-12: the centre Q in 1
+  std::vector<std::array<double, 2>> gradVertices;         // kind 10
+  double gradRX = 0, gradRY = 0;                           // kind 11: the radii
+  double gradAngle1 = 0, gradAngle2 = 0, gradRadius = 0;   // kind 12: radians (page), covering radius
+  // kind -1: the file, its size and anchor point (layout units), the
+  // anchor mode 1-9; the whole-figure flag when only the file was named.
+  std::string imageFile;
+  int imageWidth = 0, imageHeight = 0, imageX = 0, imageY = 0, imageMode = 5;
+  bool imageWholeFigure = true;
+  std::shared_ptr<const Bitmap> dotScreen;  // kind 8: null until a \brush{8} finished it
+  bool dotTransparent = true;
 
   // Named points A-Z, a-z: coordinate texts joined by commas.
   std::array<std::string, 52> namedPoints;

@@ -1,5 +1,5 @@
 // Figure cases kept as data (tests/figure/cases/*.tests): one case a line,
-// fields separated by ";", "#" lines and blank lines skipped, UTF-8
+// fields separated by ";" ("\;" inside a field), "#" lines and blank lines skipped, UTF-8
 // converted to CP932.
 #include <gtest/gtest.h>
 
@@ -38,8 +38,18 @@ std::vector<Case> Read(const std::string& file) {
     c.line = n;
     std::string field;
     std::istringstream in(raw);
-    while (std::getline(in, field, ';')) c.fields.push_back(utf8ToCp932(field));
-    if (raw.back() == ';') c.fields.emplace_back();
+    // "\;" is a semicolon inside a field (the parametric pieces of
+    // \closedcurve are separated by them).
+    std::string carried;
+    while (std::getline(in, field, ';')) {
+      if (!field.empty() && field.back() == '\\' && !in.eof()) {
+        carried += field.substr(0, field.size() - 1) + ";";
+        continue;
+      }
+      c.fields.push_back(utf8ToCp932(carried + field));
+      carried.clear();
+    }
+    if (raw.back() == ';' && (raw.size() < 2 || raw[raw.size() - 2] != '\\')) c.fields.emplace_back();
     cases.push_back(std::move(c));
   }
   return cases;
@@ -179,7 +189,10 @@ TEST(FigureCases, LinesAndArrowsDrawWhatTheyMust) {
 //   expand;points;items;want      \setpoint{points}, then ToRealPoint on the
 //                                 items gives the "|"-separated want;
 //   probe;body;probes             drawn on real pixels: "x,y=ink", "x,y=blank",
-//                                 "ring x,y,r" (every degree of that circle inked).
+//                                 "ring x,y,r" (every degree of that circle inked);
+//   pixels;body;probes            drawn on real pixels with the box where the
+//                                 drawing log has it (the fixed metrics place
+//                                 it): "x,y=RRGGBB", that exact colour.
 void RunCases(const std::string& file) {
   for (const Case& c : Read(file)) {
     ASSERT_GE(c.fields.size(), 2u) << c.where();
@@ -261,6 +274,30 @@ void RunCases(const std::string& file) {
         ASSERT_EQ(std::sscanf(p.c_str(), "%d,%d=%15s", &x, &y, what), 3) << c.where() << ": " << p;
         EXPECT_EQ(ink(x, y), std::string(what) == "ink") << c.where() << ": " << p;
       }
+    } else if (kind == "pixels") {
+      ASSERT_EQ(c.fields.size(), 3u) << c.where();
+      Bitmap bitmap{120, 320};
+      veltest::StateFixture f{nullptr, 254};
+      f.st.draw.scale = 254.0 / units::kPerInch;
+      auto canvas = QtCanvas::onBitmap(bitmap, 254, 254);
+      f.st.canvas = canvas.get();
+      Extent box;
+      const std::string& body = c.fields[1];
+      const std::string header = body.find("\\basexy") == std::string::npos ? "\\basexy{-5,5,-5,5,1mm}" : "";
+      EXPECT_EQ(VeldrisDraw(f.st, header + "\\frame{0}" + body, 0, true, 20000, box), 0) << c.where();
+      f.st.canvas = &f.fake;
+      canvas.reset();
+      std::istringstream probes(c.fields[2]);
+      std::string p;
+      while (probes >> p) {
+        int x = 0, y = 0;
+        char want[8] = {};
+        ASSERT_EQ(std::sscanf(p.c_str(), "%d,%d=%6s", &x, &y, want), 3) << c.where() << ": " << p;
+        const Color px = bitmap.pixel(x, y);
+        char got[8];
+        std::snprintf(got, sizeof got, "%02X%02X%02X", redOf(px), greenOf(px), blueOf(px));
+        EXPECT_EQ(std::string(got), std::string(want)) << c.where() << ": " << p;
+      }
     } else {
       ADD_FAILURE() << c.where() << ": no kind " << kind;
     }
@@ -270,3 +307,5 @@ void RunCases(const std::string& file) {
 TEST(FigureCases, PointsPathsAndFunctions) { RunCases("points.tests"); }
 TEST(FigureCases, GraphsAndPlots) { RunCases("graphs.tests"); }
 TEST(FigureCases, LabelsAndMarkers) { RunCases("labels.tests"); }
+TEST(FigureCases, BrushesHatchingAndGradients) { RunCases("brushes.tests"); }
+TEST(FigureCases, FilledAreas) { RunCases("areas.tests"); }
