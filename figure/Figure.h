@@ -108,6 +108,31 @@ void DoCloseMode(State& st, const std::vector<std::string>& args);
 // (already expanded) arguments; false stops the figure.
 bool DoVelFunc(State& st, int index, const std::vector<std::string>& args);
 
+// ---- shapes (Shapes.cpp) ----
+// \rect{x1,y1,x2,y2[,rx,ry]}, rounded when both radii are given.
+void DoRect(State& st, const std::vector<std::string>& args);
+// \parallelogram{v|vl,P,a,b,mode[,la,lb]}: mode 2 strokes the two far sides only.
+void DoHeikoShihen(State& st, const std::vector<std::string>& args);
+// kind 1 \polygon, 2 \polyline (and \line{p,...}), 3 \oresengraph.
+void DoTakakukei(State& st, const std::vector<std::string>& args, int kind);
+void DoOresengraph(State& st, const std::vector<std::string>& args);
+// \circle{cx,cy,r} or, in 3-D, {cx,cy,cz,r,nx,ny,nz}: the ellipse it
+// projects to, published in \pvalX, \pvalY, \pvalA, \pvalB, \pvalT.
+void DoCircle(State& st, const std::vector<std::string>& args);
+// \ellipse{cx,cy,a,b,phi}.
+void DoEllipse(State& st, const std::vector<std::string>& args);
+// kind 1 arc, 2 sector, 3 chord; directions from the centre; ",r" turns
+// an arc clockwise.
+void DoCircleArc(State& st, const std::vector<std::string>& args, int kind);
+void DoEllipseArc(State& st, const std::vector<std::string>& args, int kind);
+// \specialarc{form,P1,P2,value}: r/rr by radius, d/dr by sagitta.
+void DoSpecialArc(State& st, const std::vector<std::string>& args);
+// Its workers: sagitta in user units (A), radius (B), sagitta as a
+// physical length in layout units (C).
+void DoSpecialArcA(State& st, double x1, double y1, double x2, double y2, double s);
+void DoSpecialArcB(State& st, double x1, double y1, double x2, double y2, double R);
+void DoSpecialArcC(State& st, double x1, double y1, double x2, double y2, int s);
+
 // ---- brushes, hatching and gradients (Brushes.cpp) ----
 // \brush{kind,...}.
 void DoBrush(State& st, const std::vector<std::string>& args);

@@ -275,6 +275,33 @@ bool Run(State& st, const Row& row, const std::vector<std::string>& a) {
     case Op::DoBezier:
       DoBezier(st, a);
       return true;
+    case Op::DoRect:
+      DoRect(st, a);
+      return true;
+    case Op::DoHeikoShihen:
+      DoHeikoShihen(st, a);
+      return true;
+    case Op::DoTakakukei:
+      DoTakakukei(st, a, row.variant);
+      return true;
+    case Op::DoOresengraph:
+      DoOresengraph(st, a);
+      return true;
+    case Op::DoCircle:
+      DoCircle(st, a);
+      return true;
+    case Op::DoEllipse:
+      DoEllipse(st, a);
+      return true;
+    case Op::DoCircleArc:
+      DoCircleArc(st, a, row.variant);
+      return true;
+    case Op::DoEllipseArc:
+      DoEllipseArc(st, a, row.variant);
+      return true;
+    case Op::DoSpecialArc:
+      DoSpecialArc(st, a);
+      return true;
     case Op::DoFunction:
       DoFunction(st, a);
       return true;

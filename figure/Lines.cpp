@@ -234,21 +234,9 @@ void DoLine(State& st, const std::vector<std::string>& a) {
   const int dimen = f.dimen == 3 ? 3 : 2;
   const std::string& form = a[0];
   switch (form[0]) {
-    case 'p': {
-      // A polyline through the points after the form word.
-      const size_t count = (a.size() - 1) / size_t(dimen);
-      if (count == 0) return;
-      const size_t room = PointArray::kCapacity - 1 - size_t(base);
-      const int n = static_cast<int>(std::min(count, room));
-      UserPt p;
-      for (int k = 0; k < n; ++k) {
-        ReadPoint(st, a, 1 + size_t(k) * size_t(dimen), dimen, p);
-        Put(st, base + k, p);
-      }
-      if (f.closeMode) f.closeLast = base + n - 1;
-      else MyLine(st, n - 1, false);
-      return;
-    }
+    case 'p':
+      // A polyline through the points after the form word: \polyline's worker.
+      return DoTakakukei(st, std::vector<std::string>(a.begin() + 1, a.end()), 2);
     case 'q':
     case 'r':
     case 'v': {
