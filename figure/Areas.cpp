@@ -48,7 +48,7 @@ bool ShapeItem(std::string_view item, std::string& name, std::vector<std::string
 
 // The region of \circle, \ellipse or \polygon; false for any other name
 // or too few numbers (the item then counts as nothing).
-bool ShapeRegion(State& st, const std::string& name, const std::vector<std::string>& a, Region& out) {
+bool ShapeRegion(State& st, const std::string& name, std::vector<std::string>& a, Region& out) {
   auto num = [&](size_t i) { return Calc(st, a[i]); };
   if (name == "circle") {
     if (a.size() < 3) return false;
@@ -77,6 +77,8 @@ bool ShapeRegion(State& st, const std::string& name, const std::vector<std::stri
     return true;
   }
   if (name == "polygon") {
+    // Only \polygon's own items may hold point references (\P(A)).
+    ToRealPoint(st, a);
     std::vector<RegionPoint> pts;
     for (size_t i = 0; i + 1 < a.size() && pts.size() < size_t(kMaxCurvePoints); i += 2) {
       const Point p = xxyy(st, num(i), num(i + 1));
