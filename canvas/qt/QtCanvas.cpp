@@ -443,14 +443,65 @@ void QtCanvas::fillRect(int l, int t, int r, int b, Color c) {
 void QtCanvas::fillRegion(const Region& r, Color c) {
   if (!painter_) return;
   QColor colour = toQColor(c);
+  // A PDF takes the shape as one path: the pixel rows of a curved region
+  // would be written out as hundreds of rectangles.
+  if (storesImages()) {
+    painter_->fillPath(toQPath(r), colour);
+    return;
+  }
   for (const QRect& rect : toQRegion(r)) painter_->fillRect(rect, colour);
 }
 
 void QtCanvas::setClip(const std::optional<Region>& r) {
   Canvas::setClip(r);
   if (!painter_) return;
-  if (r) painter_->setClipRegion(toQRegion(*r));
+  if (r && storesImages()) painter_->setClipPath(toQPath(*r));
+  else if (r) painter_->setClipRegion(toQRegion(*r));
   else painter_->setClipping(false);
+}
+
+QPainterPath QtCanvas::toQPath(const Region& region) {
+  struct Walk {
+    static QPainterPath of(const Region::Node& n) {
+      int l = n.left, t = n.top, r = n.right, b = n.bottom;
+      normalise(l, t, r, b);
+      const QRectF box(l, t, r - l, b - t);
+      QPainterPath path;
+      switch (n.shape) {
+        case Region::Shape::Empty:
+          break;
+        case Region::Shape::Rect:
+          if (!box.isEmpty()) path.addRect(box);
+          break;
+        case Region::Shape::Ellipse:
+          if (!box.isEmpty()) path.addEllipse(box);
+          break;
+        case Region::Shape::RoundRect:
+          if (!box.isEmpty()) path.addRoundedRect(box, std::abs(n.ellipseW) / 2.0, std::abs(n.ellipseH) / 2.0);
+          break;
+        case Region::Shape::Polygon: {
+          QPolygonF poly;
+          for (const RegionPoint& p : n.points) poly << QPointF(p.x, p.y);
+          path.addPolygon(poly);
+          path.closeSubpath();
+          path.setFillRule(Qt::OddEvenFill);
+          break;
+        }
+        case Region::Shape::Combined: {
+          const QPainterPath a = n.a ? of(*n.a) : QPainterPath(), c = n.b ? of(*n.b) : QPainterPath();
+          switch (n.op) {
+            case Region::Op::And: return a.intersected(c);
+            case Region::Op::Diff: return a.subtracted(c);
+            case Region::Op::Xor: return a.united(c).subtracted(a.intersected(c));
+            case Region::Op::Or: return a.united(c);
+          }
+          return a;
+        }
+      }
+      return path;
+    }
+  };
+  return Walk::of(region.node());
 }
 
 QRegion QtCanvas::toQRegion(const Region& region) {

@@ -100,6 +100,8 @@ class QtCanvas final : public Canvas {
   // The pixel region of a clip description (right and bottom edges of its
   // shapes excluded).
   static QRegion toQRegion(const Region& r);
+  // The same description as a path (a PDF keeps it so).
+  static QPainterPath toQPath(const Region& r);
   // The image a bitmap is drawn as: its memory wrapped without a copy, or
   // a copy with the transparent colour's pixels made transparent.
   static QImage toQImage(const Bitmap& b, std::optional<Color> transparent = std::nullopt);
