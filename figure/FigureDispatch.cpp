@@ -2,8 +2,9 @@
 // group is split into the argument list, point references are expanded,
 // and the command goes to its handler under the close and polyline mode
 // filters. State commands, \if and \while are handled here; the drawing
-// commands go to their files (pens, lines and arrows in Lines.cpp); the
-// shapes, fills, plots and labels draw nothing until they land. Body errors are
+// commands go to their files (pens, lines and arrows in Lines.cpp, points
+// in Points.cpp, shapes in Shapes.cpp, brushes and fills in Brushes.cpp and
+// Areas.cpp, plots in Graphs.cpp, labels in Labels.cpp). Body errors are
 // silent: only the faults named at WriteVeldris end the body early.
 #include <charconv>
 #include <string_view>
