@@ -222,7 +222,7 @@ struct Surface {
   }
 };
 
-// One family of mesh lines (constant x when alongX, else constant y) onto
+// One family of mesh lines (constant x when constantX, else constant y) onto
 // `c`: lines at the values of `fixed`, each sampled over [lo, hi] every
 // `step` (alternating direction, the first from hi down).
 void DrawFamily(Surface& s, Canvas& c, bool constantX, const std::vector<double>& fixed, double lo, double hi,
