@@ -161,6 +161,10 @@ class Canvas {
   virtual void fillRect(int left, int top, int right, int bottom, Color c) = 0;
   virtual void fillRegion(const Region& r, Color c) = 0;
 
+  // Draws whatever the surface has held back (a PDF gathers text into
+  // runs); a paged device calls it before it ends a page.
+  virtual void flush() {}
+
   // Clipping: nullopt removes the clip.
   virtual void setClip(const std::optional<Region>& r) { clip_ = r; }
   const std::optional<Region>& clip() const { return clip_; }

@@ -101,7 +101,10 @@ bool QtPrintDevice::beginDocument(const std::string& title) {
   return true;
 }
 
-bool QtPrintDevice::newPage() { return printer_.newPage(); }
+bool QtPrintDevice::newPage() {
+  if (canvas_) canvas_->flush();
+  return printer_.newPage();
+}
 
 bool QtPrintDevice::endDocument() {
   canvas_.reset();
@@ -160,7 +163,10 @@ bool PdfPrintDevice::beginDocument(const std::string& title) {
   return true;
 }
 
-bool PdfPrintDevice::newPage() { return writer_ && writer_->newPage(); }
+bool PdfPrintDevice::newPage() {
+  if (canvas_) canvas_->flush();
+  return writer_ && writer_->newPage();
+}
 
 bool PdfPrintDevice::endDocument() {
   canvas_.reset();

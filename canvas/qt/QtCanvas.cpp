@@ -91,6 +91,7 @@ void QtCanvas::begin(QPaintDevice& device) {
 }
 
 void QtCanvas::finish() {
+  flushText();
   if (owned_) owned_->end();
   owned_.reset();
   painter_ = nullptr;
@@ -104,6 +105,7 @@ void QtCanvas::prepare() {
   painter_->setBackgroundMode(Qt::TransparentMode);
   // Bitmaps go into a PDF as their pixels are (Qt would encode them as JPEG).
   if (storesImages()) painter_->setRenderHint(QPainter::LosslessImageRendering, true);
+  holdText_ = storesImages();
 }
 
 bool QtCanvas::storesImages() const {
@@ -165,12 +167,61 @@ void QtCanvas::textOutPlaced(const Font& f, int y, const std::vector<PlacedChar>
   drawGlyphLine(f, x0, y, line);
 }
 
+// A run of glyphs of one face at one em, positions relative to the
+// painter's origin (the baseline at y = 0). Synthetic styles are drawn here
+// rather than left to the rasteriser, so that every device (and every
+// size) gets the same treatment.
+void QtCanvas::drawRun(const QtFace& from, double em, const QColor& colour, const QList<quint32>& g,
+                       const QList<QPointF>& pos) {
+  const QRawFont raw = from.drawingFont(em);
+  if (g.isEmpty() || !raw.isValid()) return;
+  QPainter& p = *painter_;
+  const FaceFile& file = from.file();
+  QGlyphRun run;
+  run.setRawFont(raw);
+  run.setGlyphIndexes(g);
+  run.setPositions(pos);
+  p.save();
+  p.setPen(colour);
+  if (file.synthItalic) p.setTransform(QTransform(1, 0, -kSyntheticSlant, 1, 0, 0), true);
+  p.drawGlyphRun(QPointF(0, 0), run);
+  if (file.synthBold) {
+    // Bold from a regular face: the glyphs filled and their outlines
+    // stroked with a thin pen, which thickens every stem alike.
+    QPainterPath outline;
+    for (qsizetype i = 0; i < g.size(); ++i) outline.addPath(raw.pathForGlyph(g[i]).translated(pos[i]));
+    p.strokePath(outline, QPen(colour, std::max(0.5, em / 36.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  }
+  p.restore();
+}
+
 void QtCanvas::drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line) {
   const QtFace& fc = static_cast<const QtFace&>(face(f));
   const double em = fc.emOf(f.height);
   if (!fc.drawingFont(em).isValid()) return;
   const double k = em / fc.unitsPerEm();
   const TextMetrics tm = fc.metrics(em);
+  const QColor colour = toQColor(f.color);
+  auto faceOf = [&](qsizetype i) -> const QtFace& {
+    return size_t(i) < line.faces.size() && line.faces[size_t(i)] ? *line.faces[size_t(i)] : fc;
+  };
+
+  // On a PDF, upright glyphs wait in one run per face, size and colour
+  // until something else is drawn: a formula's atoms then become a few
+  // text objects instead of one each (the file and its writing time
+  // shrink several times over). Text that overlaps other text keeps no
+  // order, which text of one colour does not show.
+  const bool upright = std::none_of(line.turned.begin(), line.turned.end(), [](bool t) { return t; });
+  if (holdText_ && f.escapement == 0 && !f.underline && !f.strikeOut && upright) {
+    const double baseline = y + tm.ascent;
+    for (qsizetype i = 0; i < line.glyphs.size(); ++i) {
+      HeldRun& run = heldRun(faceOf(i), em, colour, baseline);
+      run.glyphs.push_back(line.glyphs[i]);
+      run.positions.push_back(QPointF(x + line.positions[i].x(), baseline - run.baseline));
+    }
+    return;
+  }
+  flushText();
 
   QPainter& p = *painter_;
   p.save();
@@ -178,35 +229,7 @@ void QtCanvas::drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line)
   p.translate(x, y);
   if (f.escapement != 0) p.rotate(-f.escapement / 10.0);  // Qt turns clockwise on screen
   p.translate(0, tm.ascent);                               // the baseline
-  const QColor colour = toQColor(f.color);
   p.setPen(colour);
-
-  // Synthetic styles are drawn here rather than left to the rasteriser,
-  // so that every device (and every size) gets the same treatment. A
-  // fallback face draws its glyphs at the same em on the same baseline.
-  auto drawRun = [&](const QtFace& from, const QList<quint32>& g, const QList<QPointF>& pos) {
-    const QRawFont raw = from.drawingFont(em);
-    if (g.isEmpty() || !raw.isValid()) return;
-    const FaceFile& file = from.file();
-    QGlyphRun run;
-    run.setRawFont(raw);
-    run.setGlyphIndexes(g);
-    run.setPositions(pos);
-    p.save();
-    if (file.synthItalic) p.setTransform(QTransform(1, 0, -kSyntheticSlant, 1, 0, 0), true);
-    p.drawGlyphRun(QPointF(0, 0), run);
-    if (file.synthBold) {
-      // Bold from a regular face: the glyphs filled and their outlines
-      // stroked with a thin pen, which thickens every stem alike.
-      QPainterPath outline;
-      for (qsizetype i = 0; i < g.size(); ++i) outline.addPath(raw.pathForGlyph(g[i]).translated(pos[i]));
-      p.strokePath(outline, QPen(colour, std::max(0.5, em / 36.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    }
-    p.restore();
-  };
-  auto faceOf = [&](qsizetype i) -> const QtFace& {
-    return size_t(i) < line.faces.size() && line.faces[size_t(i)] ? *line.faces[size_t(i)] : fc;
-  };
 
   // Upright glyphs in one run per face, in the order the faces first appear.
   std::vector<const QtFace*> order;
@@ -214,14 +237,14 @@ void QtCanvas::drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line)
     if (!line.turned[size_t(i)] && std::find(order.begin(), order.end(), &faceOf(i)) == order.end())
       order.push_back(&faceOf(i));
   for (const QtFace* from : order) {
-    QList<quint32> upright;
-    QList<QPointF> uprightAt;
+    QList<quint32> glyphs;
+    QList<QPointF> at;
     for (qsizetype i = 0; i < line.glyphs.size(); ++i) {
       if (line.turned[size_t(i)] || &faceOf(i) != from) continue;
-      upright.push_back(line.glyphs[i]);
-      uprightAt.push_back(line.positions[i]);
+      glyphs.push_back(line.glyphs[i]);
+      at.push_back(line.positions[i]);
     }
-    drawRun(*from, upright, uprightAt);
+    drawRun(*from, em, colour, glyphs, at);
   }
   for (qsizetype i = 0; i < line.glyphs.size(); ++i) {
     if (!line.turned[size_t(i)]) continue;
@@ -232,7 +255,7 @@ void QtCanvas::drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line)
     p.translate(cellCentre);
     p.rotate(-90);
     p.translate(-cellCentre);
-    drawRun(faceOf(i), {line.glyphs[i]}, {line.positions[i]});
+    drawRun(faceOf(i), em, colour, {line.glyphs[i]}, {line.positions[i]});
     p.restore();
   }
 
@@ -246,6 +269,32 @@ void QtCanvas::drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line)
   }
   p.restore();
 }
+
+// A slanted face shears about its own baseline: its runs are kept per
+// baseline; other faces mix baselines in one run.
+QtCanvas::HeldRun& QtCanvas::heldRun(const QtFace& from, double em, const QColor& colour, double baseline) {
+  const bool perBaseline = from.file().synthItalic;
+  for (HeldRun& r : held_)
+    if (r.face == &from && r.em == em && r.colour == colour && (!perBaseline || r.baseline == baseline)) return r;
+  held_.push_back(HeldRun{&from, em, colour, perBaseline ? baseline : 0.0, {}, {}});
+  return held_.back();
+}
+
+void QtCanvas::flushText() {
+  if (held_.empty() || !painter_) {
+    held_.clear();
+    return;
+  }
+  for (const HeldRun& r : held_) {
+    painter_->save();
+    painter_->translate(0, r.baseline);
+    drawRun(*r.face, r.em, r.colour, r.glyphs, r.positions);
+    painter_->restore();
+  }
+  held_.clear();
+}
+
+void QtCanvas::flush() { flushText(); }
 
 // ---- pens and brushes ----
 
@@ -317,6 +366,7 @@ void QtCanvas::fillAndStroke(const QPainterPath& outline, const QPainterPath& fi
 // ---- lines ----
 
 void QtCanvas::lineTo(int x, int y) {
+  flushText();
   if (painter_ && pen_.style != PenStyle::Null && (x != pos_.x || y != pos_.y)) {
     QPainterPath path(centre(pos_.x, pos_.y));
     path.lineTo(centre(x, y));
@@ -326,6 +376,7 @@ void QtCanvas::lineTo(int x, int y) {
 }
 
 void QtCanvas::polyline(const std::vector<Point>& pts) {
+  flushText();
   if (!painter_ || pts.size() < 2) return;
   QPainterPath path(centre(pts[0].x, pts[0].y));
   for (size_t i = 1; i < pts.size(); ++i) path.lineTo(centre(pts[i].x, pts[i].y));
@@ -333,6 +384,7 @@ void QtCanvas::polyline(const std::vector<Point>& pts) {
 }
 
 void QtCanvas::polygon(const std::vector<Point>& pts) {
+  flushText();
   if (!painter_ || pts.size() < 2) return;
   // Vertices are pixel centres: the fill takes the pixels inside and, with
   // the half-open sampling, leaves out the right and bottom edges that the
@@ -349,6 +401,7 @@ void QtCanvas::polygon(const std::vector<Point>& pts) {
 // ---- boxed shapes ----
 
 void QtCanvas::rectangle(int l, int t, int r, int b) {
+  flushText();
   if (!painter_) return;
   normalise(l, t, r, b);
   if (r == l || b == t) return;
@@ -359,6 +412,7 @@ void QtCanvas::rectangle(int l, int t, int r, int b) {
 }
 
 void QtCanvas::roundRect(int l, int t, int r, int b, int ew, int eh) {
+  flushText();
   if (!painter_) return;
   normalise(l, t, r, b);
   if (r == l || b == t) return;
@@ -369,6 +423,7 @@ void QtCanvas::roundRect(int l, int t, int r, int b, int ew, int eh) {
 }
 
 void QtCanvas::ellipse(int l, int t, int r, int b) {
+  flushText();
   if (!painter_) return;
   normalise(l, t, r, b);
   if (r == l || b == t) return;
@@ -405,6 +460,7 @@ void QtCanvas::arcPath(QPainterPath& path, int kind, int l, int t, int r, int b,
 }
 
 void QtCanvas::arc(int l, int t, int r, int b, int x1, int y1, int x2, int y2) {
+  flushText();
   if (!painter_) return;
   normalise(l, t, r, b);
   if (r == l || b == t) return;
@@ -414,6 +470,7 @@ void QtCanvas::arc(int l, int t, int r, int b, int x1, int y1, int x2, int y2) {
 }
 
 void QtCanvas::pie(int l, int t, int r, int b, int x1, int y1, int x2, int y2) {
+  flushText();
   if (!painter_) return;
   normalise(l, t, r, b);
   if (r == l || b == t) return;
@@ -423,6 +480,7 @@ void QtCanvas::pie(int l, int t, int r, int b, int x1, int y1, int x2, int y2) {
 }
 
 void QtCanvas::chord(int l, int t, int r, int b, int x1, int y1, int x2, int y2) {
+  flushText();
   if (!painter_) return;
   normalise(l, t, r, b);
   if (r == l || b == t) return;
@@ -434,6 +492,7 @@ void QtCanvas::chord(int l, int t, int r, int b, int x1, int y1, int x2, int y2)
 // ---- fills and clipping ----
 
 void QtCanvas::fillRect(int l, int t, int r, int b, Color c) {
+  flushText();
   if (!painter_) return;
   normalise(l, t, r, b);
   if (r == l || b == t) return;
@@ -441,6 +500,7 @@ void QtCanvas::fillRect(int l, int t, int r, int b, Color c) {
 }
 
 void QtCanvas::fillRegion(const Region& r, Color c) {
+  flushText();
   if (!painter_) return;
   QColor colour = toQColor(c);
   // A PDF takes the shape as one path: the pixel rows of a curved region
@@ -453,6 +513,7 @@ void QtCanvas::fillRegion(const Region& r, Color c) {
 }
 
 void QtCanvas::setClip(const std::optional<Region>& r) {
+  flushText();
   Canvas::setClip(r);
   if (!painter_) return;
   if (r && storesImages()) painter_->setClipPath(toQPath(*r));
@@ -632,6 +693,7 @@ void QtCanvas::drawBitmap(int x, int y, const Bitmap& b, std::optional<Color> tr
 }
 
 void QtCanvas::stretchBitmap(const Bitmap& b, int l, int t, int r, int bm, std::optional<Color> transparent) {
+  flushText();
   if (!painter_ || b.empty() || r == l || bm == t) return;
   bool fromJpeg = false;
   const QImage img = imageOf(b, transparent, true, fromJpeg);
@@ -652,6 +714,7 @@ void QtCanvas::stretchBitmap(const Bitmap& b, int l, int t, int r, int bm, std::
 
 void QtCanvas::tileBitmap(const Bitmap& b, int left, int top, int right, int bottom, double originX, double originY,
                           double tileW, double tileH, std::optional<Color> transparent) {
+  flushText();
   if (!painter_ || b.empty() || right <= left || bottom <= top || !(tileW > 0) || !(tileH > 0)) return;
   bool fromJpeg = false;
   // One texture brush: the image is kept once and the surface repeats it

@@ -59,6 +59,7 @@ class QtCanvas final : public Canvas {
 
   void textOut(const Font& f, int x, int y, std::string_view cp932) override;
   void textOutPlaced(const Font& f, int y, const std::vector<PlacedChar>& chars) override;
+  void flush() override;
   void lineTo(int x, int y) override;
   void polyline(const std::vector<Point>& pts) override;
   void polygon(const std::vector<Point>& pts) override;
@@ -115,6 +116,22 @@ class QtCanvas final : public Canvas {
   // Draws the glyphs of a line (positions relative to x) with the cell's
   // top-left at (x, y).
   void drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line);
+  void drawRun(const QtFace& from, double em, const QColor& colour, const QList<quint32>& glyphs,
+               const QList<QPointF>& positions);
+  // Glyphs held back on a PDF (see drawGlyphLine), drawn by flushText
+  // before anything else is drawn, the clip changes or the page ends.
+  struct HeldRun {
+    const QtFace* face;
+    double em;
+    QColor colour;
+    double baseline;  // the run's y origin; positions are relative to it
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+  };
+  HeldRun& heldRun(const QtFace& from, double em, const QColor& colour, double baseline);
+  void flushText();
+  std::vector<HeldRun> held_;
+  bool holdText_ = false;
   void prepare();
   // Fills with the brush and strokes with the pen a shape given in pixel
   // centre coordinates; the fill alone (no pen) covers whole pixels.
