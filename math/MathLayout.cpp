@@ -678,7 +678,8 @@ void ApplyStyleSwitches(std::vector<MathSegment>& segs) {
   segs = std::move(out);
 }
 
-MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool draw, double top, double left) {
+MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool draw, double top, double left,
+                        const MathBox* measured) {
   MathBox result;
   if (st.math.depth >= kMaxFormulaNesting) return {-1, 0, 0};
   ++st.math.depth;
@@ -695,7 +696,12 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
       MathPen pen;
       pen.axisOffset = st.font.mathAxis;
       const auto counters = st.val.counters;
-      ok = LayoutSegments(st, segs, pen, result);
+      if (draw && measured) {
+        result = *measured;
+        ok = result.width >= 0;
+      } else {
+        ok = LayoutSegments(st, segs, pen, result);
+      }
       if (ok && draw) {
         // Drawing sets the formula again: what it counts was counted once.
         st.val.counters = counters;

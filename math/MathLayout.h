@@ -42,6 +42,11 @@ void ApplyStyleSwitches(std::vector<MathSegment>& segments);
 
 // Measures `formula` at `level`; when draw, draws it with the top-left
 // corner of its box at (left, top). The width is -1 when it has an error.
-MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool draw, double top, double left);
+// `measured`: the box a measuring of the same formula at the same level
+// gave just before (a structure's part), so drawing need not measure it
+// again: nested parts would otherwise be measured once per level of
+// nesting above them.
+MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool draw, double top, double left,
+                        const MathBox* measured = nullptr);
 
 }  // namespace vel

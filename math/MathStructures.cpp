@@ -224,12 +224,12 @@ class Structure {
     return b;
   }
 
-  // Draws a measured part with its box's top at `top` and its left edge
-  // dx right of the pen.
-  void draw(std::string_view text, int level, double dx, double top) {
+  // Draws a part measured as `box` with its box's top at `top` and its
+  // left edge dx right of the pen.
+  void draw(std::string_view text, int level, const MathBox& box, double dx, double top) {
     if (!pen_.draw || failed_) return;
     const int penX = st_.draw.linePenX;
-    (void)MathWidthHeight(st_, text, level, true, top, pen_.x + dx);
+    (void)MathWidthHeight(st_, text, level, true, top, pen_.x + dx, &box);
     st_.draw.linePenX = penX;
   }
 
@@ -263,7 +263,7 @@ class Structure {
     if (pen_.draw) {
       (void)WriteRoot(st_, pen_, pen_.x + d, pen_.axis - a - g, il, ix.height + ix.depth, ix.width, indexText,
                       withIndex, h + g, total);
-      draw(body, L, d + std::trunc(0.55 * h), pen_.axis - a);
+      draw(body, L, c, d + std::trunc(0.55 * h), pen_.axis - a);
     }
     const int above = static_cast<int>(a + 0.15 * E_ + g), all = static_cast<int>(h + 0.15 * E_ + g);
     return {static_cast<int>(c.width + 0.65 * h + d), above, all - above};
@@ -280,8 +280,8 @@ class Structure {
     const int W = std::max(n.width, d.width);
     const int m = L >= 3 ? 0 : static_cast<int>(units::kPerMM * 0.5 * pt * 0.1 * rc);
     const int p = static_cast<int>(units::kPerMM * 0.3 * pt * 0.1 * rc);
-    draw(num, cl, (W - n.width) / 2 + m + p, pen_.axis - hn - gap);
-    draw(den, cl, (W - d.width) / 2 + m + p, pen_.axis + gap);
+    draw(num, cl, n, (W - n.width) / 2 + m + p, pen_.axis - hn - gap);
+    draw(den, cl, d, (W - d.width) / 2 + m + p, pen_.axis + gap);
     rule(pen_.x + p, pen_.x + p + W + 2 * m, pen_.axis,
          SignRule(st_, st_.font.mathSizeRatio[static_cast<size_t>(L)]));
     return {2 * (m + p) + W, hn + gap, hd + gap};
@@ -327,9 +327,9 @@ class Structure {
     }
     const int us = hs - os;
     if (pen_.draw) {
-      if (!empty) draw(nucleus, L, 0, pen_.axis - A0);
-      if (!up.empty()) draw(up, cl, integral ? w0 + 0.1 * E_ : w0, pen_.axis - A0 - us);
-      if (!down.empty()) draw(down, cl, integral ? std::trunc(w0 / 1.7) : w0, pen_.axis + (H0 - A0) - ob);
+      if (!empty) draw(nucleus, L, n, 0, pen_.axis - A0);
+      if (!up.empty()) draw(up, cl, s, integral ? w0 + 0.1 * E_ : w0, pen_.axis - A0 - us);
+      if (!down.empty()) draw(down, cl, b, integral ? std::trunc(w0 / 1.7) : w0, pen_.axis + (H0 - A0) - ob);
     }
     const int above = A0 + us;
     return {width, above, us + H0 + db - above};
@@ -358,7 +358,7 @@ class Structure {
     const int wl = Kakko(st_, measure, 0, 0, L, kl, length), wr = Kakko(st_, measure, 0, 0, L, kr, length);
     if (pen_.draw) {
       (void)Kakko(st_, pen_, pen_.x, pen_.axis - above, L, kl, length);
-      draw(content, L, wl, pen_.axis - a);
+      draw(content, L, c, wl, pen_.axis - a);
       (void)Kakko(st_, pen_, pen_.x + wl + c.width, pen_.axis - above, L, kr, length);
     }
     return {wl + c.width + wr, std::max(a, above), std::max(h - a, below)};
@@ -381,9 +381,9 @@ class Structure {
     const int w0 = b.width, H0 = b.height + b.depth, A0 = b.height, h1 = l.height + l.depth;
     const int W = std::max(w0, l.width);
     if (pen_.draw) {
-      draw(base, L, (W - w0) / 2, pen_.axis - A0);
+      draw(base, L, b, (W - w0) / 2, pen_.axis - A0);
       if (!limit.empty())
-        draw(limit, cl, (W - l.width) / 2, over ? pen_.axis - A0 - h1 - gap : pen_.axis + H0 - A0 + gap);
+        draw(limit, cl, l, (W - l.width) / 2, over ? pen_.axis - A0 - h1 - gap : pen_.axis + H0 - A0 + gap);
     }
     if (over) return {W, A0 + h1 + gap, H0 - A0};
     return {W, A0, H0 + h1 + gap - A0};
@@ -420,7 +420,7 @@ class Structure {
     const int W = std::max(w0, wa);
     const int top = kind == kVec ? static_cast<int>(1.1 * A0 + accentHeight) : A0 + accentHeight;
     if (pen_.draw) {
-      draw(body, L, (W - w0) / 2, pen_.axis - A0);
+      draw(body, L, c, (W - w0) / 2, pen_.axis - A0);
       if (drawn) {
         const double lw = std::trunc(units::kPerInch * (st_.chr.fontSize / units::kFontSizeScale) / 1270.0);
         const double y = kind == kVec ? std::trunc(pen_.axis - 1.1 * A0 + lw / 2) : pen_.axis - A0;
@@ -450,9 +450,9 @@ class Structure {
     const int kind = over ? kKakkoOverbrace : kKakkoUnderbrace;
     const int t = Kakko(st_, measure, 0, 0, L, kind, W);
     if (pen_.draw) {
-      draw(base, L, (W - w0) / 2, pen_.axis - A0);
+      draw(base, L, b, (W - w0) / 2, pen_.axis - A0);
       (void)Kakko(st_, pen_, pen_.x, over ? pen_.axis - A0 - t : pen_.axis + H0 - A0, L, kind, W);
-      draw(label, cl, (W - l.width) / 2, over ? pen_.axis - A0 - t - h1 : pen_.axis + H0 - A0 + t);
+      draw(label, cl, l, (W - l.width) / 2, over ? pen_.axis - A0 - t - h1 : pen_.axis + H0 - A0 + t);
     }
     if (over) return {W, A0 + h1 + t, H0 - A0};
     return {W, A0, H0 + h1 + t - A0};
@@ -600,7 +600,7 @@ class Structure {
         double dx = cellX;
         if (cell.align == 'r') dx += cw - cell.box.width;
         else if (cell.align == 'c') dx += cw / 2 - cell.box.width / 2;
-        draw(cell.text, L, dx, top + rowA[static_cast<size_t>(r)] - cell.box.height);
+        draw(cell.text, L, cell.box, dx, top + rowA[static_cast<size_t>(r)] - cell.box.height);
         cellX += cw + colGap;
       }
       top += rowA[static_cast<size_t>(r)] + rowD[static_cast<size_t>(r)] + rowGap;
