@@ -29,7 +29,7 @@ const Row kRows[] = {
     {"underline", "\\underline{a}", "{a}"},
     {"Underline", "\\Underline{a}", "{a}"},
     {"framebox", "\\framebox{a}", "{a}"},
-    {"table", "\\table{a}", "{a}"},
+    {"table", "\\table{\\col{l}a\\\\}", "{a}"},
     {"box", "\\box{a}", "{a}"},
     {"boxA", "\\makeboxA{a}\\boxA", ""},
     {"rm", "\\rm{a}", "{a}"},

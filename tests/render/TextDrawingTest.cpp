@@ -40,16 +40,18 @@ std::string faceOf(const std::vector<Glyph>& gs, const std::string& text) {
   return "(not drawn)";
 }
 
-TEST(TextDrawing, TheTableStandInDrawsWhatItMeasured) {
-  cmdtest::Typeset t(cmdtest::kHead + "前\\table{表です}後\n");
+TEST(TextDrawing, ATableDrawsWhatItMeasured) {
+  cmdtest::Typeset t(cmdtest::kHead + "前\\table{\\col{l}表です\\\\}後\n");
   ASSERT_EQ(t.status, vel::RunStatus::Done) << t.log().back();
   const std::vector<Glyph> gs = glyphs(t.canvas.log());
   std::vector<std::string> texts;
   for (const Glyph& g : gs) texts.push_back(g.text);
   EXPECT_EQ(texts, (std::vector<std::string>{"前", "表", "で", "す", "後"}));
-  // In the room it took: one em each at 10.5 points, 14 px at 96 dpi.
+  // In the room it took: one em each at 10.5 points, 14 px at 96 dpi, and
+  // the cell's separation (1 mm, 3.8 px) on either side of its text.
   ASSERT_EQ(gs.size(), 5u);
-  for (size_t i = 1; i < gs.size(); ++i) EXPECT_NEAR(gs[i].x - gs[i - 1].x, 14, 1) << gs[i].text;
+  for (size_t i = 1; i < gs.size(); ++i)
+    EXPECT_NEAR(gs[i].x - gs[i - 1].x, i == 1 || i == 4 ? 17.8 : 14, 1) << gs[i].text;
 }
 
 // \tatemode{1} gives the faces named after it their "@" form, and drawing
