@@ -40,9 +40,6 @@ std::vector<qreal> dashPixels(PenStyle s) {
 // drops its right and bottom ones, as a device context's fill does. Qt's
 // one-pixel strokes land on the same pixels with this shift.
 constexpr double kShift = 0.5 - 1.0 / 16;
-QPointF centre(double x, double y) { return QPointF(x + kShift, y + kShift); }
-// The area of the pixels left..right-1, top..bottom-1.
-QRectF cells(int l, int t, int r, int b) { return QRectF(centre(l - 0.5, t - 0.5), centre(r - 0.5, b - 0.5)); }
 
 void normalise(int& l, int& t, int& r, int& b) {
   if (l > r) std::swap(l, r);
@@ -106,6 +103,9 @@ void QtCanvas::prepare() {
   // Bitmaps go into a PDF as their pixels are (Qt would encode them as JPEG).
   if (storesImages()) painter_->setRenderHint(QPainter::LosslessImageRendering, true);
   holdText_ = storesImages();
+  // A PDF has no pixels to hit: shapes keep whole coordinates, which the
+  // file writes in a third of the bytes.
+  shift_ = storesImages() ? 0 : kShift;
 }
 
 bool QtCanvas::storesImages() const {
@@ -294,6 +294,26 @@ void QtCanvas::flushText() {
   held_.clear();
 }
 
+// Paint of the held text's own colour may go on before it: opaque paint of
+// one colour gives the same page in either order. Anything else draws
+// the held text first.
+void QtCanvas::flushTextUnder(bool stroke, bool fill) {
+  if (held_.empty()) return;
+  const bool strokeSame = !stroke || pen_.style == PenStyle::Null || allHeldIn(pen_.color);
+  const bool fillSame = !fill || brush_.style == BrushStyle::Clear ||
+                        (brush_.style == BrushStyle::Solid && allHeldIn(brush_.color));
+  if (!strokeSame || !fillSame) flushText();
+}
+
+void QtCanvas::flushTextUnder(Color paint) {
+  if (!held_.empty() && !allHeldIn(paint)) flushText();
+}
+
+bool QtCanvas::allHeldIn(Color c) const {
+  const QColor q = toQColor(c);
+  return std::all_of(held_.begin(), held_.end(), [&](const HeldRun& r) { return r.colour == q; });
+}
+
 void QtCanvas::flush() { flushText(); }
 
 // ---- pens and brushes ----
@@ -351,6 +371,13 @@ QRectF QtCanvas::outlineBox(int l, int t, int r, int b) const {
   return QRectF(centre(l + inset, t + inset), centre(r - 1 - inset, b - 1 - inset));
 }
 
+QPointF QtCanvas::centre(double x, double y) const { return QPointF(x + shift_, y + shift_); }
+
+// The area of the pixels left..right-1, top..bottom-1.
+QRectF QtCanvas::cells(int l, int t, int r, int b) const {
+  return QRectF(centre(l - 0.5, t - 0.5), centre(r - 0.5, b - 0.5));
+}
+
 void QtCanvas::strokePath(const QPainterPath& path) {
   if (pen_.style == PenStyle::Null) return;
   painter_->strokePath(path, qPen());
@@ -359,6 +386,15 @@ void QtCanvas::strokePath(const QPainterPath& path) {
 void QtCanvas::fillAndStroke(const QPainterPath& outline, const QPainterPath& fillOnly) {
   QBrush brush = qBrush();
   bool stroked = pen_.style != PenStyle::Null;
+  if (stroked && brush.style() != Qt::NoBrush && storesImages()) {
+    // One path filled and stroked: a PDF writes it once.
+    painter_->save();
+    painter_->setPen(qPen());
+    painter_->setBrush(brush);
+    painter_->drawPath(outline);
+    painter_->restore();
+    return;
+  }
   if (brush.style() != Qt::NoBrush) painter_->fillPath(stroked ? outline : fillOnly, brush);
   if (stroked) painter_->strokePath(outline, qPen());
 }
@@ -366,7 +402,7 @@ void QtCanvas::fillAndStroke(const QPainterPath& outline, const QPainterPath& fi
 // ---- lines ----
 
 void QtCanvas::lineTo(int x, int y) {
-  flushText();
+  flushTextUnder(true, false);
   if (painter_ && pen_.style != PenStyle::Null && (x != pos_.x || y != pos_.y)) {
     QPainterPath path(centre(pos_.x, pos_.y));
     path.lineTo(centre(x, y));
@@ -376,7 +412,7 @@ void QtCanvas::lineTo(int x, int y) {
 }
 
 void QtCanvas::polyline(const std::vector<Point>& pts) {
-  flushText();
+  flushTextUnder(true, false);
   if (!painter_ || pts.size() < 2) return;
   QPainterPath path(centre(pts[0].x, pts[0].y));
   for (size_t i = 1; i < pts.size(); ++i) path.lineTo(centre(pts[i].x, pts[i].y));
@@ -384,7 +420,7 @@ void QtCanvas::polyline(const std::vector<Point>& pts) {
 }
 
 void QtCanvas::polygon(const std::vector<Point>& pts) {
-  flushText();
+  flushTextUnder(true, true);
   if (!painter_ || pts.size() < 2) return;
   // Vertices are pixel centres: the fill takes the pixels inside and, with
   // the half-open sampling, leaves out the right and bottom edges that the
@@ -401,7 +437,7 @@ void QtCanvas::polygon(const std::vector<Point>& pts) {
 // ---- boxed shapes ----
 
 void QtCanvas::rectangle(int l, int t, int r, int b) {
-  flushText();
+  flushTextUnder(true, true);
   if (!painter_) return;
   normalise(l, t, r, b);
   if (r == l || b == t) return;
@@ -412,7 +448,7 @@ void QtCanvas::rectangle(int l, int t, int r, int b) {
 }
 
 void QtCanvas::roundRect(int l, int t, int r, int b, int ew, int eh) {
-  flushText();
+  flushTextUnder(true, true);
   if (!painter_) return;
   normalise(l, t, r, b);
   if (r == l || b == t) return;
@@ -423,7 +459,7 @@ void QtCanvas::roundRect(int l, int t, int r, int b, int ew, int eh) {
 }
 
 void QtCanvas::ellipse(int l, int t, int r, int b) {
-  flushText();
+  flushTextUnder(true, true);
   if (!painter_) return;
   normalise(l, t, r, b);
   if (r == l || b == t) return;
@@ -460,7 +496,7 @@ void QtCanvas::arcPath(QPainterPath& path, int kind, int l, int t, int r, int b,
 }
 
 void QtCanvas::arc(int l, int t, int r, int b, int x1, int y1, int x2, int y2) {
-  flushText();
+  flushTextUnder(true, false);
   if (!painter_) return;
   normalise(l, t, r, b);
   if (r == l || b == t) return;
@@ -470,7 +506,7 @@ void QtCanvas::arc(int l, int t, int r, int b, int x1, int y1, int x2, int y2) {
 }
 
 void QtCanvas::pie(int l, int t, int r, int b, int x1, int y1, int x2, int y2) {
-  flushText();
+  flushTextUnder(true, true);
   if (!painter_) return;
   normalise(l, t, r, b);
   if (r == l || b == t) return;
@@ -480,7 +516,7 @@ void QtCanvas::pie(int l, int t, int r, int b, int x1, int y1, int x2, int y2) {
 }
 
 void QtCanvas::chord(int l, int t, int r, int b, int x1, int y1, int x2, int y2) {
-  flushText();
+  flushTextUnder(true, true);
   if (!painter_) return;
   normalise(l, t, r, b);
   if (r == l || b == t) return;
@@ -492,7 +528,7 @@ void QtCanvas::chord(int l, int t, int r, int b, int x1, int y1, int x2, int y2)
 // ---- fills and clipping ----
 
 void QtCanvas::fillRect(int l, int t, int r, int b, Color c) {
-  flushText();
+  flushTextUnder(c);
   if (!painter_) return;
   normalise(l, t, r, b);
   if (r == l || b == t) return;
@@ -500,7 +536,7 @@ void QtCanvas::fillRect(int l, int t, int r, int b, Color c) {
 }
 
 void QtCanvas::fillRegion(const Region& r, Color c) {
-  flushText();
+  flushTextUnder(c);
   if (!painter_) return;
   QColor colour = toQColor(c);
   // A PDF takes the shape as one path: the pixel rows of a curved region

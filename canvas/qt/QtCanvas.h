@@ -119,7 +119,8 @@ class QtCanvas final : public Canvas {
   void drawRun(const QtFace& from, double em, const QColor& colour, const QList<quint32>& glyphs,
                const QList<QPointF>& positions);
   // Glyphs held back on a PDF (see drawGlyphLine), drawn by flushText
-  // before anything else is drawn, the clip changes or the page ends.
+  // before paint of another colour, images, a change of clip or the end
+  // of the page.
   struct HeldRun {
     const QtFace* face;
     double em;
@@ -130,12 +131,20 @@ class QtCanvas final : public Canvas {
   };
   HeldRun& heldRun(const QtFace& from, double em, const QColor& colour, double baseline);
   void flushText();
+  void flushTextUnder(bool stroke, bool fill);  // before a stroke and/or fill with the pen and brush
+  void flushTextUnder(Color paint);
+  bool allHeldIn(Color c) const;
   std::vector<HeldRun> held_;
   bool holdText_ = false;
+  double shift_ = 0.4375;  // pixel (x, y) is painted at (x + shift_, y + shift_); see kShift
   void prepare();
   // Fills with the brush and strokes with the pen a shape given in pixel
   // centre coordinates; the fill alone (no pen) covers whole pixels.
   void fillAndStroke(const QPainterPath& outline, const QPainterPath& fillOnly);
+  // Device pixel (x, y) as a painter point, and the area of pixels
+  // l..r-1, t..b-1 (see shift_).
+  QPointF centre(double x, double y) const;
+  QRectF cells(int l, int t, int r, int b) const;
   void strokePath(const QPainterPath& path);
   QPen qPen() const;
   QBrush qBrush() const;

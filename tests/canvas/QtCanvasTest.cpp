@@ -809,3 +809,42 @@ TEST(QtCanvasSurfaces, PdfOutputEmbedsTheFonts) {
     EXPECT_TRUE(embedded) << family << " in\n" << out;
   }
 }
+
+TEST(QtCanvasSurfaces, PdfTextHeldInRunsKeepsItsOrderWithPaintOfOtherColours) {
+  // Text on a PDF waits in runs; paint of another colour over it must still
+  // cover it, text after a fill must stay on top, and a page's text must
+  // reach its page.
+  const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
+  if (pdftoppm.isEmpty()) GTEST_SKIP() << "poppler-utils is not installed";
+  veltest::TempDir tmp;
+  const QString path = QString::fromStdString(tmp.file("order.pdf"));
+  const std::string block = sj("■■■■");
+  {
+    QPdfWriter pdf(path);
+    pdf.setResolution(96);
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QtCanvas c(pdf);
+    const Font f = font("ＭＳ ゴシック", -40);
+    c.textOut(f, 100, 100, block);      // covered by the white fill below
+    c.textOut(f, 100, 300, block);      // left alone: a black rule of its colour crosses it
+    c.fillRect(90, 90, 300, 160, kWhite);
+    c.setPen(Pen{3, kBlack, PenStyle::Solid});
+    c.polyline({{90, 320}, {300, 320}});
+    c.fillRect(90, 490, 300, 560, rgb(255, 0, 0));
+    c.textOut(f, 100, 500, block);      // on top of the red fill
+    c.flush();  // what a paged device does before it ends a page
+    pdf.newPage();
+    c.textOut(f, 100, 100, block);      // the second page's own text
+    c.finish();
+  }
+  QProcess p;
+  p.start(pdftoppm, {"-r", "96", "-png", path, QString::fromStdString(tmp.file("pg"))});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  QImage one(QString::fromStdString(tmp.file("pg-1.png"))), two(QString::fromStdString(tmp.file("pg-2.png")));
+  ASSERT_FALSE(one.isNull());
+  ASSERT_FALSE(two.isNull());
+  EXPECT_EQ(one.pixelColor(120, 120), QColor(Qt::white));
+  EXPECT_LT(one.pixelColor(120, 310).red(), 60);
+  EXPECT_LT(one.pixelColor(120, 520).red(), 60);
+  EXPECT_LT(two.pixelColor(120, 120).red(), 60);
+}
