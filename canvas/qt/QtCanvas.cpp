@@ -41,6 +41,17 @@ std::vector<qreal> dashPixels(PenStyle s) {
 // one-pixel strokes land on the same pixels with this shift.
 constexpr double kShift = 0.5 - 1.0 / 16;
 
+// The shapes whose intersection a region is (itself, unless it is an
+// intersection).
+void AndParts(const Region::Node& n, std::vector<const Region::Node*>& out) {
+  if (n.shape == Region::Shape::Combined && n.op == Region::Op::And && n.a && n.b) {
+    AndParts(*n.a, out);
+    AndParts(*n.b, out);
+  } else {
+    out.push_back(&n);
+  }
+}
+
 void normalise(int& l, int& t, int& r, int& b) {
   if (l > r) std::swap(l, r);
   if (t > b) std::swap(t, b);
@@ -552,12 +563,22 @@ void QtCanvas::setClip(const std::optional<Region>& r) {
   flushText();
   Canvas::setClip(r);
   if (!painter_) return;
-  if (r && storesImages()) painter_->setClipPath(toQPath(*r));
+  if (r && storesImages()) {
+    // An intersection goes out as successive clips, which a PDF intersects
+    // itself: working it out here (curves against the figure box) costs
+    // far more than the page.
+    std::vector<const Region::Node*> parts;
+    AndParts(r->node(), parts);
+    for (size_t i = 0; i < parts.size(); ++i)
+      painter_->setClipPath(toQPath(*parts[i]), i == 0 ? Qt::ReplaceClip : Qt::IntersectClip);
+  }
   else if (r) painter_->setClipRegion(toQRegion(*r));
   else painter_->setClipping(false);
 }
 
-QPainterPath QtCanvas::toQPath(const Region& region) {
+QPainterPath QtCanvas::toQPath(const Region& region) { return toQPath(region.node()); }
+
+QPainterPath QtCanvas::toQPath(const Region::Node& node) {
   struct Walk {
     static QPainterPath of(const Region::Node& n) {
       int l = n.left, t = n.top, r = n.right, b = n.bottom;
@@ -598,7 +619,7 @@ QPainterPath QtCanvas::toQPath(const Region& region) {
       return path;
     }
   };
-  return Walk::of(region.node());
+  return Walk::of(node);
 }
 
 QRegion QtCanvas::toQRegion(const Region& region) {

@@ -103,6 +103,7 @@ class QtCanvas final : public Canvas {
   static QRegion toQRegion(const Region& r);
   // The same description as a path (a PDF keeps it so).
   static QPainterPath toQPath(const Region& r);
+  static QPainterPath toQPath(const Region::Node& n);
   // The image a bitmap is drawn as: its memory wrapped without a copy, or
   // a copy with the transparent colour's pixels made transparent.
   static QImage toQImage(const Bitmap& b, std::optional<Color> transparent = std::nullopt);

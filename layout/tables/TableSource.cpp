@@ -34,30 +34,30 @@ Rule readRule(State& st, std::string_view text) {
 }
 
 // The letters of \col with their fixed widths, and the rules between them.
-LayoutCode readColumns(State& st, std::string_view spec, Source& src) {
+LayoutCode readColumns(State& st, std::string_view letters, Source& src) {
   size_t ruleStart = 0;
-  for (size_t i = 0; i < spec.size();) {
-    const char c = spec[i];
+  for (size_t i = 0; i < letters.size();) {
+    const char c = letters[i];
     if (c != 'l' && c != 'c' && c != 'r') {
-      i += UnitLen(spec, i);
+      i += UnitLen(letters, i);
       continue;
     }
     if (src.columns == kMaxTableColumns) return LayoutCode::InvalidArgument;
     const auto k = static_cast<size_t>(src.columns++);
-    src.vrules[k] = readRule(st, spec.substr(ruleStart, i - ruleStart));
+    src.vrules[k] = readRule(st, letters.substr(ruleStart, i - ruleStart));
     src.letters[k] = c;
     src.fixedWidth[k] = -1;
     ++i;
-    if (i < spec.size() && spec[i] == '(') {
-      const size_t close = spec.find(')', i);
+    if (i < letters.size() && letters[i] == '(') {
+      const size_t close = letters.find(')', i);
       if (close == std::string_view::npos) return LayoutCode::InvalidArgument;
-      src.fixedWidth[k] = std::max(0, UnitToPix(st, spec.substr(i + 1, close - i - 1)));
+      src.fixedWidth[k] = std::max(0, UnitToPix(st, letters.substr(i + 1, close - i - 1)));
       i = close + 1;
     }
     ruleStart = i;
   }
   if (src.columns == 0) return LayoutCode::InvalidArgument;
-  src.vrules[static_cast<size_t>(src.columns)] = readRule(st, spec.substr(ruleStart));
+  src.vrules[static_cast<size_t>(src.columns)] = readRule(st, letters.substr(ruleStart));
   return LayoutCode::Ok;
 }
 
