@@ -696,12 +696,19 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
       MathPen pen;
       pen.axisOffset = st.font.mathAxis;
       const auto counters = st.val.counters;
+      // Drawing after measuring here: the drawing pass takes the parts the
+      // measuring pass measured.
+      PartMemo memo;
+      memo.depth = st.math.depth;
+      PartMemo* const outer = st.math.partMemo;
+      if (draw && !measured) st.math.partMemo = &memo;
       if (draw && measured) {
         result = *measured;
         ok = result.width >= 0;
       } else {
         ok = LayoutSegments(st, segs, pen, result);
       }
+      memo.replaying = true;
       if (ok && draw) {
         // Drawing sets the formula again: what it counts was counted once.
         st.val.counters = counters;
@@ -714,6 +721,7 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
         MathBox again;
         ok = LayoutSegments(st, segs, drawing, again);
       }
+      st.math.partMemo = outer;
     }
     if (!ok) result.width = -1;
   }

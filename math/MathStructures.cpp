@@ -217,11 +217,36 @@ class Structure {
   // A part measured. While drawing, what it counts is put back: the
   // drawing of the part counts it. `keep` puts the counters back always.
   MathBox part(std::string_view text, int level, bool keep = false) {
+    PartMemo* memo = st_.math.partMemo;
+    if (memo && memo->depth != st_.math.depth) memo = nullptr;  // a part of a part
+    if (memo && memo->replaying) {
+      if (const MeasuredPart* known = recalled(*memo, text, level)) {
+        const MathBox b{known->width, known->height, known->depth};
+        if (b.width < 0) failed_ = true;
+        return b;
+      }
+    }
     const auto counters = st_.val.counters;
     const MathBox b = MathWidthHeight(st_, text, level, false, 0, 0);
     if (pen_.draw || keep) st_.val.counters = counters;
     if (b.width < 0) failed_ = true;
+    if (memo && !memo->replaying) memo->parts.push_back({std::string(text), level, b.width, b.height, b.depth});
     return b;
+  }
+
+  // The measuring pass's box of this very part: the drawing pass asks for
+  // the parts in the order the measuring pass measured them; anything else
+  // ends the replay and the parts are measured again.
+  static const MeasuredPart* recalled(PartMemo& memo, std::string_view text, int level) {
+    if (memo.next < memo.parts.size()) {
+      const MeasuredPart& p = memo.parts[memo.next];
+      if (p.level == level && p.text == text) {
+        ++memo.next;
+        return &p;
+      }
+    }
+    memo.next = memo.parts.size() + 1;  // out of step
+    return nullptr;
   }
 
   // Draws a part measured as `box` with its box's top at `top` and its

@@ -6,6 +6,22 @@
 
 namespace vel {
 
+// A part of a formula as its measuring found it.
+struct MeasuredPart {
+  std::string text;
+  int level = 0;
+  int width = 0, height = 0, depth = 0;
+};
+
+// The parts a formula's measuring pass measured, which its drawing pass
+// (the same segments, the same state) takes instead of measuring again.
+struct PartMemo {
+  int depth = 0;           // the formula's own nesting depth: only its direct parts are kept
+  bool replaying = false;  // false while recording
+  std::vector<MeasuredPart> parts;
+  size_t next = 0;  // the part the replay expects next (past the end: out of step)
+};
+
 struct MathState {
   bool mathMode = false;  // a formula is being set
   int depth = 0;          // formulas being set inside one another
@@ -13,6 +29,7 @@ struct MathState {
   // while set, the array leaves its rows' texts here instead of drawing.
   bool arrayRowExport = false;
   std::vector<std::string> arrayRowList;
+  PartMemo* partMemo = nullptr;  // the formula being drawn, if any
 };
 
 }  // namespace vel
