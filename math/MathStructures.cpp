@@ -254,7 +254,12 @@ class Structure {
   void draw(std::string_view text, int level, const MathBox& box, double dx, double top) {
     if (!pen_.draw || failed_) return;
     const int penX = st_.draw.linePenX;
-    (void)MathWidthHeight(st_, text, level, true, top, pen_.x + dx, &box);
+    // Under a text rotation the pen is the turned point on the axis: the
+    // part's corner is turned about it.
+    const double t = st_.font.textRotationRad, dy = top - pen_.axis;
+    const double left = t == 0 ? pen_.x + dx : pen_.x + dx * std::cos(t) + dy * std::sin(t);
+    const double corner = t == 0 ? top : pen_.axis - dx * std::sin(t) + dy * std::cos(t);
+    (void)MathWidthHeight(st_, text, level, true, corner, left, &box);
     st_.draw.linePenX = penX;
   }
 
@@ -262,9 +267,8 @@ class Structure {
     if (!pen_.draw || !st_.canvas) return;
     const Pen saved = st_.canvas->pen();
     st_.canvas->setPen(Pen{width, st_.chr.font.color, PenStyle::Solid});
-    const double S = st_.draw.scale;
-    auto dev = [&](double v) { return static_cast<int>(std::trunc(v * S + 0.5)); };
-    st_.canvas->polyline({{dev(x0), dev(y)}, {dev(x1), dev(y)}});
+    st_.canvas->polyline({TurnedPoint(st_, pen_.x, pen_.axis, x0 - pen_.x, y - pen_.axis),
+                          TurnedPoint(st_, pen_.x, pen_.axis, x1 - pen_.x, y - pen_.axis)});
     st_.canvas->setPen(saved);
   }
 

@@ -26,6 +26,10 @@ namespace vel {
 
 namespace {
 
+// The point-array entry rotated box text borrows for its corners (past
+// anything a closed outline can reach).
+constexpr int kInclineSlot = static_cast<int>(PointArray::kCapacity) - 1;
+
 using namespace boxtext;
 
 constexpr char kDropped = 27;  // what a resolved \if leaves of the branch not taken
@@ -127,14 +131,13 @@ void BoxWalk::drawGlyphs(const Font& f, std::string_view t) {
     if (st_.font.textRotationDeg != 0 && !vertical_) {
       // A label of a rotated figure: the cell's corner turns about the
       // figure's origin, as the words of a rotated line do.
-      constexpr int kSlot = static_cast<int>(PointArray::kCapacity) - 1;
       const double left = static_cast<double>(x_) + static_cast<double>(at);
       const double top = static_cast<double>(y_) - st_.font.ascent;
-      if (GetInclinePoint(st_, st_.fig.originX, st_.fig.originY, false, kSlot, top - st_.fig.originY,
+      if (GetInclinePoint(st_, st_.fig.originX, st_.fig.originY, false, kInclineSlot, top - st_.fig.originY,
                           left - st_.fig.originX)) {
         Font turned = df;
         turned.escapement = st_.font.textRotationDeg * 10;
-        const Point p = st_.fig.points.get(kSlot);
+        const Point p = st_.fig.points.get(kInclineSlot);
         st_.canvas->textOut(turned, p.x, p.y, t.substr(k, len));
       }
       at += w;
@@ -249,7 +252,15 @@ int BoxWalk::math() {
   if (box && draw_ && !vertical_) {
     // The formula's axis lies the axis offset above the box's baseline.
     const double top = static_cast<double>(y_) - st_.font.mathAxis - box->height;
-    (void)m->Draw(st_, formula, mathLevel, penX(), clampInt(static_cast<long long>(top)));
+    if (st_.font.textRotationDeg == 0) {
+      (void)m->Draw(st_, formula, mathLevel, penX(), clampInt(static_cast<long long>(top)));
+    } else if (GetInclinePoint(st_, st_.fig.originX, st_.fig.originY, true, kInclineSlot, top - st_.fig.originY,
+                               static_cast<double>(penX()) - st_.fig.originX)) {
+      // A label of a rotated figure: the formula's corner turns about the
+      // figure's origin with the glyphs around it; the formula turns itself.
+      const Point corner = st_.fig.points.get(kInclineSlot);
+      (void)m->Draw(st_, formula, mathLevel, corner.x, corner.y);
+    }
   }
   if (draw_) st_.val.counters = counters;
   leave();
