@@ -120,6 +120,12 @@ TEST(FigureCases, BodiesSetTheirValuesAndEndWhereTheyMust) {
   }
 }
 
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& l : lines) out += "  " + l + "\n";
+  return out;
+}
+
 // The drawing-log lines fields[from..] in order ("~prefix": a line that
 // starts so; "$suffix": one that ends so; "!prefix": no such line at all).
 void ExpectLog(const std::vector<std::string>& got, const Case& c, size_t from) {
@@ -138,7 +144,7 @@ void ExpectLog(const std::vector<std::string>& got, const Case& c, size_t from) 
       if (suffix) return l.size() >= line.size() && l.compare(l.size() - line.size(), line.size(), line) == 0;
       return prefix ? l.rfind(line, 0) == 0 : l == line;
     });
-    EXPECT_TRUE(found != got.end()) << c.where() << ": no \"" << want << "\" (in order)";
+    EXPECT_TRUE(found != got.end()) << c.where() << ": no \"" << want << "\" (in order) in\n" << Joined(got);
     if (found != got.end()) at = size_t(found - got.begin()) + 1;
   }
 }
