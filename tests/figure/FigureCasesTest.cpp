@@ -10,6 +10,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "CaseFile.h"
 #include "StateFixture.h"
 #include "TestSupport.h"
 #include "base/Cp932.h"
@@ -21,39 +22,10 @@ using namespace vel;
 
 namespace {
 
-struct Case {
-  int line = 0;
-  std::vector<std::string> fields;  // CP932
-  std::string where() const { return "line " + std::to_string(line); }
-};
+using veltest::Case;
 
 std::vector<Case> Read(const std::string& file) {
-  const std::string text = veltest::readFile(veltest::sourceDir() + "/tests/figure/cases/" + file);
-  EXPECT_FALSE(text.empty()) << "no cases in " << file;
-  std::vector<Case> cases;
-  int n = 0;
-  for (const std::string& raw : veltest::splitLines(text)) {
-    ++n;
-    if (raw.empty() || raw[0] == '#') continue;
-    Case c;
-    c.line = n;
-    std::string field;
-    std::istringstream in(raw);
-    // "\;" is a semicolon inside a field (the parametric pieces of
-    // \closedcurve are separated by them).
-    std::string carried;
-    while (std::getline(in, field, ';')) {
-      if (!field.empty() && field.back() == '\\' && !in.eof()) {
-        carried += field.substr(0, field.size() - 1) + ";";
-        continue;
-      }
-      c.fields.push_back(utf8ToCp932(carried + field));
-      carried.clear();
-    }
-    if (raw.back() == ';' && (raw.size() < 2 || raw[raw.size() - 2] != '\\')) c.fields.emplace_back();
-    cases.push_back(std::move(c));
-  }
-  return cases;
+  return veltest::ReadCases("figure", file, true, [](const std::string& f) { return utf8ToCp932(f); });
 }
 
 // The "** " lines of a typeset document whose third line is the figure.
@@ -118,6 +90,25 @@ TEST(FigureCases, BodiesSetTheirValuesAndEndWhereTheyMust) {
     }
     EXPECT_TRUE(f.messages().empty()) << c.where() << ": the body is silent";
   }
+}
+
+// The figure body of c.fields[1] drawn at 254 dpi (ten pixels a
+// millimetre) into a 120 x 320 bitmap, with the 10 mm box of the other
+// kinds unless the body has a header of its own. Text is measured by the
+// installed fonts (probe) or by the fixed metrics of the fixture (pixels).
+Bitmap DrawnOnPixels(const Case& c, bool installedFonts) {
+  Bitmap bitmap{120, 320};
+  std::unique_ptr<QtCanvas> measure = installedFonts ? QtCanvas::measureOnly(254) : nullptr;
+  veltest::StateFixture f{measure.get(), installedFonts ? 96 : 254};
+  f.st.draw.scale = 254.0 / units::kPerInch;
+  auto canvas = QtCanvas::onBitmap(bitmap, 254, 254);
+  f.st.canvas = canvas.get();
+  Extent box;
+  const std::string& body = c.fields[1];
+  const std::string header = body.find("\\basexy") == std::string::npos ? "\\basexy{-5,5,-5,5,1mm}" : "";
+  EXPECT_EQ(VeldrisDraw(f.st, header + "\\frame{0}" + body, 0, true, 20000, box), 0) << c.where();
+  f.st.canvas = measure ? static_cast<Canvas*>(measure.get()) : &f.fake;
+  return bitmap;
 }
 
 std::string Joined(const std::vector<std::string>& lines) {
@@ -268,18 +259,7 @@ void RunCases(const std::string& file) {
       EXPECT_EQ(got, c.fields[3]) << c.where();
     } else if (kind == "probe") {
       ASSERT_EQ(c.fields.size(), 3u) << c.where();
-      Bitmap bitmap{120, 320};
-      std::unique_ptr<QtCanvas> measure = QtCanvas::measureOnly(254);
-      veltest::StateFixture f{measure.get()};
-      f.st.draw.scale = 254.0 / units::kPerInch;
-      auto canvas = QtCanvas::onBitmap(bitmap, 254, 254);
-      f.st.canvas = canvas.get();
-      Extent box;
-      const std::string& body = c.fields[1];
-      const std::string header = body.find("\\basexy") == std::string::npos ? "\\basexy{-5,5,-5,5,1mm}" : "";
-      EXPECT_EQ(VeldrisDraw(f.st, header + "\\frame{0}" + body, 0, true, 20000, box), 0) << c.where();
-      f.st.canvas = measure.get();
-      canvas.reset();
+      const Bitmap bitmap = DrawnOnPixels(c, true);
       auto ink = [&](int x, int y) { return redOf(bitmap.pixel(x, y)) < 128 || blueOf(bitmap.pixel(x, y)) < 128; };
       std::istringstream probes(c.fields[2]);
       std::string p;
@@ -304,17 +284,7 @@ void RunCases(const std::string& file) {
       }
     } else if (kind == "pixels") {
       ASSERT_EQ(c.fields.size(), 3u) << c.where();
-      Bitmap bitmap{120, 320};
-      veltest::StateFixture f{nullptr, 254};
-      f.st.draw.scale = 254.0 / units::kPerInch;
-      auto canvas = QtCanvas::onBitmap(bitmap, 254, 254);
-      f.st.canvas = canvas.get();
-      Extent box;
-      const std::string& body = c.fields[1];
-      const std::string header = body.find("\\basexy") == std::string::npos ? "\\basexy{-5,5,-5,5,1mm}" : "";
-      EXPECT_EQ(VeldrisDraw(f.st, header + "\\frame{0}" + body, 0, true, 20000, box), 0) << c.where();
-      f.st.canvas = &f.fake;
-      canvas.reset();
+      const Bitmap bitmap = DrawnOnPixels(c, false);
       std::istringstream probes(c.fields[2]);
       std::string p;
       while (probes >> p) {

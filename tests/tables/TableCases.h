@@ -1,24 +1,17 @@
-// Table cases kept as data: one case a line in tests/tables/cases/<file>,
-// fields separated by ";", "#" lines and blank lines skipped; each field
-// UTF-8, converted to CP932. "{n*TEXT}" in a field stands for TEXT
+// Table cases kept as data (tests/tables/cases/<file>, see CaseFile.h);
+// each field UTF-8, converted to CP932. "{n*TEXT}" in a field stands for TEXT
 // repeated n times (tables of many rows).
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
+#include "CaseFile.h"
 #include "base/Cp932.h"
 
 namespace tablecases {
 
-struct Case {
-  int line = 0;
-  std::vector<std::string> fields;  // CP932
-  std::string where() const { return "line " + std::to_string(line); }
-};
+using Case = veltest::Case;
 
 inline std::string expand(const std::string& s) {
   std::string out;
@@ -40,25 +33,7 @@ inline std::string expand(const std::string& s) {
 }
 
 inline std::vector<Case> Read(const std::string& file) {
-  const std::string text = veltest::readFile(veltest::sourceDir() + "/tests/tables/cases/" + file);
-  EXPECT_FALSE(text.empty()) << "no cases in " << file;
-  std::vector<Case> cases;
-  int n = 0;
-  for (const std::string& raw : veltest::splitLines(text)) {
-    ++n;
-    if (raw.empty() || raw[0] == '#') continue;
-    Case c;
-    c.line = n;
-    size_t start = 0;
-    for (;;) {
-      const size_t semi = raw.find(';', start);
-      c.fields.push_back(vel::utf8ToCp932(expand(raw.substr(start, semi - start))));
-      if (semi == std::string::npos) break;
-      start = semi + 1;
-    }
-    cases.push_back(std::move(c));
-  }
-  return cases;
+  return veltest::ReadCases("tables", file, false, [](const std::string& f) { return vel::utf8ToCp932(expand(f)); });
 }
 
 }  // namespace tablecases
