@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "figure/Figure.h"
+#include "frontend/Calc.h"
 
 namespace vel {
 
@@ -71,6 +72,18 @@ void Rotxy(State& st, double x, double y) {
   const double t = st.font.textRotationRad;
   st.fig.rotatedX = x * std::cos(t) - y * std::sin(t);
   st.fig.rotatedY = x * std::sin(t) + y * std::cos(t);
+}
+
+bool ReadUserPoint(State& st, const std::vector<std::string>& a, size_t at, int dimen, double& x, double& y) {
+  if (at + size_t(dimen) > a.size()) return false;
+  x = Calc(st, a[at]);
+  y = Calc(st, a[at + 1]);
+  if (dimen == 3) {
+    ThreeToTwoDimen(st, x, y, Calc(st, a[at + 2]));
+    x = st.fig.projU;
+    y = st.fig.projV;
+  }
+  return true;
 }
 
 void ThreeToTwoDimen(State& st, double x, double y, double z) {

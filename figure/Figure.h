@@ -60,6 +60,9 @@ int PixLen(State& st, double dx, double dy, double len);
 void Rotxy(State& st, double x, double y);
 // The projection of a 3-D point by the view angles, into st.fig.projU/V.
 void ThreeToTwoDimen(State& st, double x, double y, double z);
+// The user point of items a[at..] (dimen of them, x, y and z evaluated in
+// that order; 3-D points projected); false when the list is too short.
+bool ReadUserPoint(State& st, const std::vector<std::string>& a, size_t at, int dimen, double& x, double& y);
 
 // ---- pens, lines and arrows (Lines.cpp) ----
 // Strokes point-array entries 0..n (and back to 0 when closed) with the

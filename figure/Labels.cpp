@@ -61,19 +61,6 @@ Point ToDevice(State& st, PagePt p) {
   return xxyy(st, ux, uy);
 }
 
-// The user point at a[at] (3-D points projected); false when missing.
-bool ReadUser(State& st, const std::vector<std::string>& a, size_t at, int dimen, double& x, double& y) {
-  if (at + size_t(dimen) > a.size()) return false;
-  x = Calc(st, a[at]);
-  y = Calc(st, a[at + 1]);
-  if (dimen == 3) {
-    ThreeToTwoDimen(st, x, y, Calc(st, a[at + 2]));
-    x = st.fig.projU;
-    y = st.fig.projV;
-  }
-  return true;
-}
-
 // What a marker command changes, put back when it ends.
 struct Kept {
   State& st;
@@ -218,7 +205,7 @@ void DoChar(State& st, const std::vector<std::string>& args) {
     a.pop_back();
   }
   double ux, uy;
-  if (a.size() < size_t(dimen) + 3 || !ReadUser(st, a, 1, dimen, ux, uy)) return;
+  if (a.size() < size_t(dimen) + 3 || !ReadUserPoint(st, a, 1, dimen, ux, uy)) return;
   const int box = std::atoi(a[0].c_str());
   int pos = std::atoi(a[size_t(dimen) + 1].c_str());
   const std::string& text = a[size_t(dimen) + 2];
@@ -313,7 +300,7 @@ void DoPointMarker(State& st, const std::vector<std::string>& a, bool outlineOnl
   const size_t count = (a.size() - 2) / size_t(dimen);
   for (size_t i = 0; i < count; ++i) {
     double ux, uy;
-    ReadUser(st, a, 2 + i * size_t(dimen), dimen, ux, uy);
+    ReadUserPoint(st, a, 2 + i * size_t(dimen), dimen, ux, uy);
     const Point p = xxyy(st, ux, uy);
     // A device offset (y down) from the centre, turned with the text.
     auto at = [&](double ox, double oy) { return Point{Round(p.x + ox * ct + oy * sn), Round(p.y - ox * sn + oy * ct)}; };
@@ -374,8 +361,8 @@ void DoLineMarker(State& st, const std::vector<std::string>& args) {
   if (!st.canvas || args.size() <= markAt) return;
   std::vector<std::string> a = args;
   double x1, y1, x2, y2;
-  ReadUser(st, a, 0, dimen, x1, y1);
-  ReadUser(st, a, size_t(dimen), dimen, x2, y2);
+  ReadUserPoint(st, a, 0, dimen, x1, y1);
+  ReadUserPoint(st, a, size_t(dimen), dimen, x2, y2);
   const Kept kept(st);
   Canvas& c = *st.canvas;
   // The centre, offset to the right of P1 -> P2: a length with a unit is
@@ -461,9 +448,9 @@ void DoAngleMarker(State& st, const std::vector<std::string>& args) {
   if (!st.canvas || args.size() < markAt + 2) return;
   std::vector<std::string> a = args;
   double vx, vy, ax, ay, bx, by;
-  ReadUser(st, a, 0, dimen, vx, vy);
-  ReadUser(st, a, size_t(dimen), dimen, ax, ay);
-  ReadUser(st, a, 2 * size_t(dimen), dimen, bx, by);
+  ReadUserPoint(st, a, 0, dimen, vx, vy);
+  ReadUserPoint(st, a, size_t(dimen), dimen, ax, ay);
+  ReadUserPoint(st, a, 2 * size_t(dimen), dimen, bx, by);
   const Kept kept(st);
   f.dimen = 2;
   const std::string label = GetQuotation(a, markAt);

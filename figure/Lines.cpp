@@ -41,18 +41,8 @@ struct UserPt {
   double x = 0, y = 0;
 };
 
-// The user point at a[at] (2 or 3 coordinates by the dimension), 3-D
-// points projected. False when the list is too short.
 bool ReadPoint(State& st, const std::vector<std::string>& a, size_t at, int dimen, UserPt& p) {
-  if (at + size_t(dimen) > a.size()) return false;
-  const double x = Calc(st, a[at]), y = Calc(st, a[at + 1]);
-  if (dimen == 3) {
-    ThreeToTwoDimen(st, x, y, Calc(st, a[at + 2]));
-    p = {st.fig.projU, st.fig.projV};
-  } else {
-    p = {x, y};
-  }
-  return true;
+  return ReadUserPoint(st, a, at, dimen, p.x, p.y);
 }
 
 void Put(State& st, int index, UserPt p) { st.fig.points.set(size_t(index), xxyy(st, p.x, p.y)); }

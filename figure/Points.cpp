@@ -123,19 +123,6 @@ void Replace(std::vector<std::string>& list, size_t at, const std::vector<std::s
   list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), with.begin(), with.end());
 }
 
-// The user point of items a[at..] (projected in 3-D).
-bool ReadUserPoint(State& st, const std::vector<std::string>& a, size_t at, int dimen, double& x, double& y) {
-  if (at + size_t(dimen) > a.size()) return false;
-  x = Calc(st, a[at]);
-  y = Calc(st, a[at + 1]);
-  if (dimen == 3) {
-    ThreeToTwoDimen(st, x, y, Calc(st, a[at + 2]));
-    x = st.fig.projU;
-    y = st.fig.projV;
-  }
-  return true;
-}
-
 // Body of a figure function with each ##n replaced by the text of
 // argument n; false for a number outside 1..args.
 bool SubstituteTexts(const std::string& body, const std::vector<std::string>& args, std::string& out) {
