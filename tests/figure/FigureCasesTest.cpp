@@ -99,7 +99,7 @@ TEST(FigureCases, BodiesSetTheirValuesAndEndWhereTheyMust) {
 Bitmap DrawnOnPixels(const Case& c, bool installedFonts) {
   Bitmap bitmap{120, 320};
   std::unique_ptr<QtCanvas> measure = installedFonts ? QtCanvas::measureOnly(254) : nullptr;
-  veltest::StateFixture f{measure.get(), installedFonts ? 96 : 254};
+  veltest::StateFixture f{measure.get(), installedFonts ? 96.0 : 254.0};
   f.st.draw.scale = 254.0 / units::kPerInch;
   auto canvas = QtCanvas::onBitmap(bitmap, 254, 254);
   f.st.canvas = canvas.get();
