@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "canvas/qt/QtCanvas.h"
+#include "cli/AtomicFile.h"
 #include "layout/fonts/Fonts.h"
 #include "layout/drawing/SheetDrawing.h"
 #include "shell/Printing.h"
@@ -54,7 +55,7 @@ bool WritePngs(Engine& engine, const std::string& dir, SheetRange range, double 
     }
     char name[32];
     std::snprintf(name, sizeof name, "/sheet-%03d.png", sheet);
-    ok = img.save(QString::fromStdString(dir + name));
+    ok = WriteBeside(dir + name, [&](const std::string& tmp) { return img.save(QString::fromStdString(tmp), "PNG"); });
   }
   st->canvas = savedCanvas;
   st->draw = savedDraw;

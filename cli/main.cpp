@@ -25,6 +25,8 @@
 #include "cli/LayoutDump.h"
 #include "cli/SourceDump.h"
 #include "cli/Output.h"
+#include "cli/Watch.h"
+#include "cli/AtomicFile.h"
 #include "frontend/SourceFile.h"
 #include "driver/Engine.h"
 #include "shell/AppSettings.h"
@@ -44,7 +46,9 @@ const char* kUsage =
     "  --input-dir D, --image-dir D (repeatable)  folders instead of the settings'\n"
     "  --settings FILE        read settings from this INI file\n"
     "  --defaults             ignore the user's settings\n"
-    "  --fake-metrics         fixed font metrics (for tests)\n";
+    "  --fake-metrics         fixed font metrics (for tests)\n"
+    "  --watch                typeset again whenever the document or a file it read is\n"
+    "                         saved, until Ctrl+C or SIGTERM\n";
 
 struct Options {
   std::string file;
@@ -54,6 +58,7 @@ struct Options {
   std::optional<vel::RunClock> now;
   std::vector<std::string> inputDirs, imageDirs;
   bool defaults = false, fakeMetrics = false;
+  bool watch = false;
 };
 
 int usage(const std::string& why) {
@@ -145,6 +150,8 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& err) {
       o.defaults = true;
     } else if (a == "--fake-metrics") {
       o.fakeMetrics = true;
+    } else if (a == "--watch") {
+      o.watch = true;
     } else if (a == "-h" || a == "--help") {
       err.clear();
       return false;
@@ -170,6 +177,9 @@ bool writeText(const std::string& path, const std::string& text) {
   out << text;
   return static_cast<bool>(out);
 }
+
+int TypesetOnce(const Options& o, const vel::AppSettings& as, const QString& ownInput,
+                std::vector<std::string>* filesRead);
 
 }  // namespace
 
@@ -210,6 +220,33 @@ int main(int argc, char** argv) {
     for (const auto& d : o.imageDirs) as.imageFileDirs << QString::fromStdString(d);
   }
 
+  if (!o.watch) return TypesetOnce(o, as, ownInput, nullptr);
+  // A document that cannot be read at the start is a usage error, as
+  // without --watch; later runs wait for it.
+  std::vector<std::string> read;
+  int first = TypesetOnce(o, as, ownInput, &read);
+  if (first == 2 && read.empty()) return first;
+  bool firstDone = false;
+  return vel::WatchAndTypeset(QFileInfo(QString::fromStdString(o.file)).absoluteFilePath().toStdString(), [&] {
+    vel::WatchedRun r;
+    if (!firstDone) {
+      firstDone = true;
+      r.status = first;
+      r.filesRead = std::move(read);
+    } else {
+      r.status = TypesetOnce(o, as, ownInput, &r.filesRead);
+    }
+    return r;
+  });
+}
+
+namespace {
+
+// One run: the document loaded, typeset, its messages printed and its
+// outputs written. Returns the exit status; `filesRead`, when given, gets
+// the files the run read, for --watch.
+int TypesetOnce(const Options& o, const vel::AppSettings& as, const QString& ownInput,
+                std::vector<std::string>* filesRead) {
   // The document.
   QFileInfo fi(QString::fromStdString(o.file));
   const std::string path = fi.absoluteFilePath().toStdString();
@@ -246,6 +283,10 @@ int main(int argc, char** argv) {
   std::cout.flush();
 
   vel::State* run = engine.lastRun();
+  if (run && filesRead) {
+    for (const vel::SourceFileRecord& f : run->origins.files) filesRead->push_back(f.path);
+    filesRead->insert(filesRead->end(), run->origins.images.begin(), run->origins.images.end());
+  }
   if (run) {
     for (const vel::SourceFileRecord& f : run->origins.files)
       if (f.replaced > 0)
@@ -285,7 +326,9 @@ int main(int argc, char** argv) {
     if (o.firstSheet > engine.sheets)
       std::cerr << "veldris-render: the document has " << engine.sheets << " sheet(s): writing sheet " << last
                 << "\n";
-    if (!o.pdf.empty() && !vel::WritePdf(engine, o.pdf, range, fi.fileName().toStdString())) {
+    if (!o.pdf.empty() && !vel::WriteBeside(o.pdf, [&](const std::string& tmp) {
+          return vel::WritePdf(engine, tmp, range, fi.fileName().toStdString());
+        })) {
       std::cerr << "veldris-render: cannot write " << o.pdf << "\n";
       rc = 2;
     }
@@ -294,5 +337,10 @@ int main(int argc, char** argv) {
       rc = 2;
     }
   }
+  // Background images are read only when the sheets are drawn.
+  if (filesRead && engine.state())
+    filesRead->insert(filesRead->end(), engine.state()->origins.images.begin(), engine.state()->origins.images.end());
   return rc;
 }
+
+}  // namespace

@@ -55,6 +55,15 @@ struct LineOrigin {
 struct SourceOrigins {
   std::vector<SourceFileRecord> files;
   std::vector<LineOrigin> lines;
+  // The image files read (native paths, each once): with `files`, what
+  // veldris-render --watch watches.
+  std::vector<std::string> images;
+
+  void noteImage(const std::string& path) {
+    for (const std::string& p : images)
+      if (p == path) return;
+    images.push_back(path);
+  }
 
   // Each of the n lines its own line of the document. The document's
   // record is made from `text` when there is none yet.

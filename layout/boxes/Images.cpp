@@ -96,6 +96,7 @@ int loadNamed(State& st, const std::string& name, Bitmap& bmp) {
     writeNotFound(st, name);
     return 0;
   }
+  st.origins.noteImage(path);
   int r = LoadImageFile(path, bmp);
   if (r == 0) return writeMistake(st);
   return r > 0 ? 1 : 0;

@@ -147,6 +147,7 @@ void tileImage(State& st, const std::string& nameCp932, int l, int t, int r, int
   if (!st.canvas || r <= l || b <= t) return;
   const std::string path = FindImageFile(st, nameCp932);
   if (path.empty()) return;
+  st.origins.noteImage(path);
   Bitmap bmp;
   if (LoadImageFile(path, bmp) != 1 || bmp.empty()) return;
   const double tileW = bmp.width() * units::kPerInch / 96.0, tileH = bmp.height() * units::kPerInch / 96.0;
