@@ -17,7 +17,7 @@ SANITIZER_ENV := ASAN_OPTIONS=exitcode=86:detect_leaks=1 \
   UBSAN_OPTIONS=exitcode=86:print_stacktrace=1 \
   LSAN_OPTIONS=exitcode=86:suppressions=$(CURDIR)/tests/sanitizers/lsan.supp
 
-.PHONY: all deps run test build build-release build-asan test-asan fuzz-replay check-clang clean fuzz
+.PHONY: all deps run test build build-release build-asan test-asan fuzz-replay check-clang clean fuzz install package
 
 all: build
 
@@ -42,6 +42,18 @@ run: build-release
 	  echo "Opening the viewer on samples/intro.vdr"; \
 	  $(BUILD_RELEASE)/bin/veldris samples/intro.vdr & \
 	fi
+
+# The release build installed under PREFIX (programs, data, menu entry,
+# MIME type, manual page); DESTDIR is honoured. packaging/CMakeLists.txt
+# holds the rules.
+PREFIX ?= /usr/local
+install: build-release
+	cmake --install $(BUILD_RELEASE) --prefix $(PREFIX)
+
+# The Debian package $(BUILD_RELEASE)/veldris_<version>_<arch>.deb, for
+# `apt install ./veldris_*.deb`.
+package: build-release
+	cd $(BUILD_RELEASE) && cpack -G DEB
 
 # Every test, deterministically: the unit and end-to-end tests, the same
 # tests built with ASan and UBSan, and every fuzz input kept in the tree

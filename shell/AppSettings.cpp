@@ -108,15 +108,19 @@ QStringList splitDirList(const QString& text) {
 }
 
 QString programDataDir() {
-  QString app = QCoreApplication::applicationDirPath();
-  for (const QString& rel : {QStringLiteral("/../data"), QStringLiteral("/../../data"), QStringLiteral("/../share/veldris"),
-                             QStringLiteral("/data")}) {
-    QDir d(app + rel);
-    if (d.exists(QStringLiteral("input"))) return d.canonicalPath();
-  }
-  QDir src(QStringLiteral(VELDRIS_SOURCE_DATA_DIR));
-  if (src.exists()) return src.canonicalPath();
-  return app + QStringLiteral("/data");
+  const QString app = QCoreApplication::applicationDirPath();
+  // Installed: <prefix>/bin/veldris reads <prefix>/share/veldris, wherever
+  // the prefix was moved.
+  const QDir installed(app + QStringLiteral("/../share/veldris"));
+  if (installed.exists(QStringLiteral("input"))) return installed.canonicalPath();
+  // Run from the build tree, which holds no copy of the data: the source
+  // tree's. An installed copy never falls back to it.
+  const QString build = QDir(QStringLiteral(VELDRIS_BUILD_DIR)).canonicalPath();
+  const QString here = QDir(app).canonicalPath();
+  const QDir source(QStringLiteral(VELDRIS_SOURCE_DATA_DIR));
+  if (!build.isEmpty() && (here == build || here.startsWith(build + '/')) && source.exists())
+    return source.canonicalPath();
+  return QDir::cleanPath(installed.absolutePath());
 }
 
 AppSettings AppSettings::defaults(const QString& programInputDir, const QString& homeDir) {

@@ -79,8 +79,9 @@ QSettings* openUserSettings();
 // "\;" keeps a separator inside an entry), dropping empty entries.
 QStringList splitDirList(const QString& text);
 
-// The folder holding the program's data files (data/ in the build or
-// source tree, or share/veldris under the install prefix).
+// The folder holding the program's data files (input/, help/): share/veldris
+// under the install prefix, found from the executable's own folder; the
+// source tree's data/ only for a program run from its build tree.
 QString programDataDir();
 
 }  // namespace vel
