@@ -49,6 +49,8 @@ PrintResult PrintSheets(Engine& engine, PrintDevice& device, const PrintRange& r
   } else {
     device.setCopies(std::max(1, range.copies));
   }
+  // Read before the printer's offsets shift the margins: positions on the paper.
+  device.setStructure(MakePdfStructure(*st, first, last));
   if (!device.beginDocument(PrintJobTitle(st->fileName))) return PrintResult::Failed;
 
   PrinterScope printer(*st, device.canvas(), device.resolution(), device.offsetX(), device.offsetY());
@@ -108,7 +110,12 @@ bool QtPrintDevice::newPage() {
 
 bool QtPrintDevice::endDocument() {
   canvas_.reset();
-  return painter_ && painter_->end();
+  if (!painter_ || !painter_->end()) return false;
+  // Printing to a PDF file: the file gets the document's structure (a
+  // file that cannot be rewritten keeps what Qt wrote).
+  if (printer_.outputFormat() == QPrinter::PdfFormat && !printer_.outputFileName().isEmpty())
+    (void)AddPdfStructure(QFile::encodeName(printer_.outputFileName()).toStdString(), structure_);
+  return true;
 }
 
 void QtPrintDevice::abortDocument() {
@@ -174,6 +181,9 @@ bool PdfPrintDevice::endDocument() {
   // Qt has encoded the JPEG files' pixels again: the file gets their own
   // data (or, should that fail, keeps Qt's).
   if (jpegs_) (void)StoreJpegFilesAsIs(QString::fromStdString(path_), *jpegs_);
+  // Then the outline, page labels, links and document information (a file
+  // that cannot be rewritten keeps what Qt wrote).
+  (void)AddPdfStructure(path_, structure_);
   return true;
 }
 

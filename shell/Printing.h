@@ -13,6 +13,7 @@
 #include "canvas/Canvas.h"
 #include "canvas/FakeCanvas.h"
 #include "driver/Engine.h"
+#include "shell/PdfStructure.h"
 
 class QPrinter;
 class QPdfWriter;
@@ -42,6 +43,10 @@ class PrintDevice {
   virtual int offsetY() const = 0;
   // The surface of the current page; valid between begin and end.
   virtual Canvas& canvas() = 0;
+  // The outline, page labels and links of the sheets about to be printed,
+  // given before the document begins; a device that writes a PDF file
+  // adds them to it, a printer has no use for them.
+  virtual void setStructure(const PdfStructure&) {}
 };
 
 struct PrintRange {
@@ -92,10 +97,12 @@ class QtPrintDevice final : public PrintDevice {
   int offsetX() const override;
   int offsetY() const override;
   Canvas& canvas() override;
+  void setStructure(const PdfStructure& s) override { structure_ = s; }
 
  private:
   QPrinter& printer_;
   double paperW_, paperH_;
+  PdfStructure structure_;
   std::unique_ptr<QPainter> painter_;
   std::unique_ptr<QtCanvas> canvas_;
 };
@@ -114,9 +121,11 @@ class PdfPrintDevice final : public PrintDevice {
   int offsetX() const override { return 0; }
   int offsetY() const override { return 0; }
   Canvas& canvas() override;
+  void setStructure(const PdfStructure& s) override { structure_ = s; }
 
  private:
   std::string path_;
+  PdfStructure structure_;
   double paperW_, paperH_;
   int dpi_;
   std::unique_ptr<QPdfWriter> writer_;

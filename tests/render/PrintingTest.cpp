@@ -217,16 +217,16 @@ TEST(PdfPrintDeviceTest, WritesAPageOfThePaperSizePerSheet) {
   ASSERT_EQ(bytes.compare(0, 5, "%PDF-"), 0);
   const std::regex page(R"(/Type\s*/Page[^s])");
   EXPECT_EQ(std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), page), std::sregex_iterator()), 3);
-  EXPECT_NE(bytes.find("/MediaBox [0 0 595"), std::string::npos);
+  EXPECT_TRUE(std::regex_search(bytes, std::regex(R"(/MediaBox \[ ?0 0 595)")));  // qpdf spaces arrays out
   EXPECT_NE(bytes.find("/FontFile2"), std::string::npos);
-  // The title in UTF-16 with the brackets escaped.
-  std::string title = "\xFE\xFF";
+  // The title in UTF-16, written in hex by qpdf.
+  std::string title = "<feff";
   for (char c : std::string("VELDRIS(doc.vdr)")) {
-    title += '\0';
-    if (c == '(' || c == ')') title += '\\';
-    title += c;
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "00%02x", static_cast<unsigned char>(c));
+    title += hex;
   }
-  EXPECT_NE(bytes.find(title), std::string::npos);
+  EXPECT_NE(bytes.find(title + ">"), std::string::npos);
 }
 
 TEST(PdfPrintDeviceTest, AnAbortedJobLeavesNoFile) {
@@ -258,7 +258,7 @@ TEST(QtPrintDeviceTest, PrintsToAPdfFileThroughQPrinter) {
   const std::string bytes = readFile(d.file("print.pdf"));
   const std::regex page(R"(/Type\s*/Page[^s])");
   EXPECT_EQ(std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), page), std::sregex_iterator()), 2);
-  EXPECT_NE(bytes.find("/MediaBox [0 0 595"), std::string::npos);
+  EXPECT_TRUE(std::regex_search(bytes, std::regex(R"(/MediaBox \[ ?0 0 595)")));  // qpdf spaces arrays out
 }
 
 TEST(QtPrintDeviceTest, ACancelledJobLeavesNoFileBehind) {
