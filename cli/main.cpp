@@ -25,6 +25,7 @@
 #include "cli/LayoutDump.h"
 #include "cli/SourceDump.h"
 #include "cli/Output.h"
+#include "cli/Lookups.h"
 #include "cli/Watch.h"
 #include "cli/AtomicFile.h"
 #include "frontend/SourceFile.h"
@@ -42,6 +43,9 @@ const char* kUsage =
     "  --sheets N | A-B       limit the output to these sheets (1-based)\n"
     "  --dump-source FILE     the preprocessed source lines, formulas normalised (UTF-8)\n"
     "  --dump-layout FILE     the layout as JSON\n"
+    "  --where FILE:LINE      the sheet and place (mm) of the line's first word (repeatable)\n"
+    "  --what SHEET,X,Y       the FILE:LINE:COLUMN of the word at X,Y mm (repeatable);\n"
+    "                         with either, standard output holds only the answers\n"
     "  --now YYYY-MM-DDTHH:MM:SS   the clock of the run\n"
     "  --input-dir D, --image-dir D (repeatable)  folders instead of the settings'\n"
     "  --settings FILE        read settings from this INI file\n"
@@ -57,6 +61,7 @@ struct Options {
   int firstSheet = 1, lastSheet = 0;  // 0: to the end
   std::optional<vel::RunClock> now;
   std::vector<std::string> inputDirs, imageDirs;
+  std::vector<vel::LookupQuery> lookups;  // --where, --what in the order given
   bool defaults = false, fakeMetrics = false;
   bool watch = false;
 };
@@ -140,6 +145,12 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& err) {
         return false;
       }
       o.now = c;
+    } else if (a == "--where" || a == "--what") {
+      vel::LookupQuery q{a == "--where", {}};
+      if (!next(q.arg)) return false;
+      err = vel::CheckLookup(q);
+      if (!err.empty()) return false;
+      o.lookups.push_back(q);
     } else if (a == "--input-dir") {
       if (!next(v)) return false;
       o.inputDirs.push_back(v);
@@ -279,7 +290,11 @@ int TypesetOnce(const Options& o, const vel::AppSettings& as, const QString& own
 
   vel::RunStatus status = engine.TextDraw(1);
 
-  for (const std::string& l : host.lines()) std::cout << vel::toLogUtf8(l) << "\n";
+  // With lookups asked, standard output holds only their answers.
+  if (o.lookups.empty())
+    for (const std::string& l : host.lines()) std::cout << vel::toLogUtf8(l) << "\n";
+  else
+    vel::AnswerLookups(engine, o.lookups, std::cout);
   std::cout.flush();
 
   vel::State* run = engine.lastRun();

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
@@ -89,6 +90,12 @@ TSDIAppForm::TSDIAppForm(const Options& options) : options_(options), printer_(Q
   view_->viewport()->installEventFilter(this);
   connect(view_, &PageView::doubleClicked, this, &TSDIAppForm::RefreshItemClick);
   connect(view_, &PageView::wheelSteps, this, [this](int steps) { view_->scrollBy(0, steps * PageView::kIncrement); });
+  // Ctrl over the page names the source line under the pointer in the
+  // status bar; Ctrl+click opens the editor there.
+  connect(view_, &PageView::sourceHovered, this, &TSDIAppForm::ShowSourceUnder);
+  connect(view_, &PageView::sourceClicked, this, &TSDIAppForm::OpenSourceAt);
+  statusBar()->setObjectName(QStringLiteral("StatusBar"));
+  statusBar()->setSizeGripEnabled(false);
 
   // 5. The settings.
   QString home = options_.homeDir.isEmpty() ? QDir::currentPath() : options_.homeDir;
@@ -211,6 +218,8 @@ void TSDIAppForm::createActions() {
   make("NextPageItem", QStringLiteral("次のページへ(&N)"), QKeySequence(Qt::Key_F11), &TSDIAppForm::NextPageItemClick);
   make("LastPageItem", QStringLiteral("最後のページへ(&L)"), QKeySequence(Qt::Key_F12), &TSDIAppForm::LastPageItemClick);
   make("AnyPageItem", QStringLiteral("任意のページ(&A)"), QKeySequence(), &TSDIAppForm::AnyPageItemClick);
+  make("GoToLineItem", QStringLiteral("ソースの行へ(&G)..."), QKeySequence(Qt::CTRL | Qt::Key_G),
+       &TSDIAppForm::GoToLineItemClick);
   make("KankyoItem", QStringLiteral("環境設定(&K)"), QKeySequence(), &TSDIAppForm::KankyoItemClick);
   make("ContentsItem", QStringLiteral("目次(&C)"), QKeySequence(Qt::Key_F1), [this] { ShowHelpTopic(0); });
   make("AboutVeldrisItem", QStringLiteral("ＶＥＬＤＲＩＳとは？(&W)"), QKeySequence(), [this] { ShowHelpTopic(1); });
@@ -280,6 +289,7 @@ void TSDIAppForm::createMenus() {
     page->addAction(action(QString::fromLatin1(n)));
   page->addSeparator();
   page->addAction(action(QStringLiteral("AnyPageItem")));
+  page->addAction(action(QStringLiteral("GoToLineItem")));
 
   QMenu* env = bar->addMenu(QStringLiteral("環境(&S)"));
   env->setObjectName(QStringLiteral("KankyoMenu"));

@@ -10,8 +10,10 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "driver/Engine.h"
+#include "driver/SourceLookup.h"
 #include "shell/AppSettings.h"
 
 class QAction;
@@ -71,6 +73,25 @@ class TSDIAppForm : public QMainWindow, private Host {
   void AboutVersionUpItemClick();
   void MailToZendarSystemItemClick();
   void SourceFileItemClick();
+  // Opens `path` with the editor the settings name, "+LINE" before it when
+  // line > 0, or with the desktop's program for the file (no line then).
+  void OpenInEditor(const QString& path, int line);
+  // Between the page and the source. SourceAt: the source of the word
+  // under a view point (viewport pixels) on the sheet shown. OpenSourceAt
+  // (Ctrl+click): the editor at that word's line; false off the words.
+  // GoToSourceLine (`veldris FILE.vdr:LINE`, the go-to-line item): the
+  // sheet that holds line `line` of `path` (the document or a file it
+  // includes), its first word marked for a moment; false when no sheet
+  // holds a word of the file.
+  std::optional<SourcePlace> SourceAt(const QPoint& viewPoint);
+  bool OpenSourceAt(const QPoint& viewPoint);
+  bool GoToSourceLine(const QString& path, int line);
+  void GoToLineItemClick();
+  // "file:line" of a place, as the status bar shows it under Ctrl.
+  static QString PlaceText(const SourcePlace& p);
+  // The file of a command-line argument, absolute: "FILE.vdr:LINE" names
+  // FILE.vdr and sets `line` when no file has the whole name.
+  static QString StartupPath(const QString& arg, int& line);
   void FontNameNyuryokuItemClick();
   void About1Click();
   void Message(const QString& text);
@@ -175,6 +196,9 @@ class TSDIAppForm : public QMainWindow, private Host {
   // Shift-JIS form, read as "〓" (the run warns of them).
   bool LoadSource(const QString& path, Lines& lines, bool& empty, size_t& replaced);
   void StampSource(const QString& path);
+  // The lookup of the run shown, made when first asked after each run.
+  SourceLookup* Lookup();
+  void ShowSourceUnder(const QPoint& viewPoint);
 
   // Re-typesetting when the source file is saved.
   void UpdateWatcher();
@@ -200,6 +224,9 @@ class TSDIAppForm : public QMainWindow, private Host {
   QDateTime sourceTime_;
   qint64 sourceSize_ = -1;
   int printFirst_ = 1, printLast_ = 1;
+  std::unique_ptr<SourceLookup> lookup_;
+  const State* lookupState_ = nullptr;
+  int lookupRun_ = -1;
 
   PageView* view_ = nullptr;
   QToolBar* toolBar_ = nullptr;

@@ -402,9 +402,10 @@ void TSDIAppForm::ResetFileHistoryItemClick() {
 
 void TSDIAppForm::StartupOpen(const QStringList& args) {
   QString path;
-  if (!args.isEmpty()) path = QFileInfo(args.first()).absoluteFilePath();
+  int line = 0;
+  if (!args.isEmpty()) path = StartupPath(args.first(), line);
   else if (settings_.autoOpen && !settings_.lastFileName.isEmpty()) path = settings_.lastDir + settings_.lastFileName;
-  if (!path.isEmpty()) OpenFile(path);
+  if (!path.isEmpty() && OpenFile(path) && line > 0) GoToSourceLine(path, line);
 }
 
 // ---------------------------------------------------------------- settings
@@ -546,6 +547,10 @@ void TSDIAppForm::SourceFileItemClick() {
     path = QFile::decodeName(QByteArray::fromStdString(e->path));
     line = e->line;
   }
+  OpenInEditor(path, line);
+}
+
+void TSDIAppForm::OpenInEditor(const QString& path, int line) {
   if (settings_.howToOpenEditor == 0) {
     const QUrl url = QUrl::fromLocalFile(path);
     if (openUrlHook) openUrlHook(url);
@@ -557,8 +562,8 @@ void TSDIAppForm::SourceFileItemClick() {
     return;
   }
   // The editor with the file as one argument (a path with spaces stays one
-  // argument, as the quotes made it), the error's line before it as
-  // "+LINE", the form editors on this system take.
+  // argument, as the quotes made it), the line before it as "+LINE", the
+  // form editors on this system take.
   QStringList args{path};
   if (line > 0) args.prepend(QStringLiteral("+%1").arg(line));
   if (startProgramHook) startProgramHook(settings_.editorName, args);

@@ -1,5 +1,7 @@
 #include "shell/PageView.h"
 
+#include <QCursor>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScrollBar>
@@ -19,6 +21,13 @@ PageView::PageView(QWidget* parent) : QAbstractScrollArea(parent) {
   setAttribute(Qt::WA_InputMethodEnabled, false);
   viewport()->setAttribute(Qt::WA_InputMethodEnabled, false);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  // Moves are followed so that Ctrl over the page can name the source line.
+  viewport()->setMouseTracking(true);
+  flashTimer_.setSingleShot(true);
+  connect(&flashTimer_, &QTimer::timeout, this, [this] {
+    flash_ = QRect();
+    viewport()->update();
+  });
 }
 
 void PageView::setMarginColor(const QColor& c) {
@@ -65,10 +74,29 @@ QPoint PageView::scrollPosition() const {
   return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
+QPoint PageView::imagePoint(const QPoint& viewPoint) const {
+  return viewPoint - QPoint(offset_, offset_) + scrollPosition();
+}
+
+void PageView::flashRect(const QRect& imageRect, int ms) {
+  const QRect shown(imagePoint(QPoint(0, 0)), viewport()->size());
+  if (!shown.contains(imageRect)) {
+    // The word a third of the way down, at the left of the view when it
+    // would not fit across.
+    horizontalScrollBar()->setValue(imageRect.left() + offset_ - std::max(0, (shown.width() - imageRect.width()) / 2));
+    verticalScrollBar()->setValue(imageRect.top() + offset_ - shown.height() / 3);
+  }
+  flash_ = imageRect;
+  flashTimer_.start(ms);
+  viewport()->update();
+}
+
 void PageView::paintEvent(QPaintEvent* e) {
   QPainter p(viewport());
   p.fillRect(e->rect(), margin_);
-  if (!image_.isNull()) p.drawImage(QPoint(offset_, offset_) - scrollPosition(), image_);
+  const QPoint origin = QPoint(offset_, offset_) - scrollPosition();
+  if (!image_.isNull()) p.drawImage(origin, image_);
+  if (!flash_.isNull()) p.fillRect(flash_.translated(origin).adjusted(-2, -2, 2, 2), QColor(255, 200, 0, 110));
 }
 
 void PageView::resizeEvent(QResizeEvent* e) {
@@ -78,6 +106,47 @@ void PageView::resizeEvent(QResizeEvent* e) {
 
 void PageView::mouseDoubleClickEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton) emit doubleClicked();
+}
+
+void PageView::mousePressEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton && (e->modifiers() & Qt::ControlModifier)) {
+    emit sourceClicked(e->position().toPoint());
+    e->accept();
+    return;
+  }
+  QAbstractScrollArea::mousePressEvent(e);
+}
+
+void PageView::mouseMoveEvent(QMouseEvent* e) {
+  const bool ctrl = (e->modifiers() & Qt::ControlModifier) != 0;
+  if (ctrl || hovering_) emit sourceHovered(ctrl ? e->position().toPoint() : QPoint(-1, -1));
+  hovering_ = ctrl;
+  QAbstractScrollArea::mouseMoveEvent(e);
+}
+
+void PageView::leaveEvent(QEvent* e) {
+  if (hovering_) emit sourceHovered(QPoint(-1, -1));
+  hovering_ = false;
+  QAbstractScrollArea::leaveEvent(e);
+}
+
+void PageView::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Control) {
+    const QPoint at = viewport()->mapFromGlobal(QCursor::pos());
+    if (viewport()->rect().contains(at)) {
+      hovering_ = true;
+      emit sourceHovered(at);
+    }
+  }
+  QAbstractScrollArea::keyPressEvent(e);
+}
+
+void PageView::keyReleaseEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Control && hovering_) {
+    hovering_ = false;
+    emit sourceHovered(QPoint(-1, -1));
+  }
+  QAbstractScrollArea::keyReleaseEvent(e);
 }
 
 void PageView::wheelEvent(QWheelEvent* e) {

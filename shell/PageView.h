@@ -6,6 +6,8 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QImage>
+#include <QRect>
+#include <QTimer>
 
 namespace vel {
 
@@ -32,15 +34,30 @@ class PageView : public QAbstractScrollArea {
   // One increment in a direction, within 0 ... the range.
   void scrollBy(int dx, int dy);
   QPoint scrollPosition() const;
+  // A view point (viewport pixels) as a point of the page image.
+  QPoint imagePoint(const QPoint& viewPoint) const;
+  // Scrolls so that `imageRect` is in view and marks it for `ms`
+  // milliseconds (a source line's first word found from the editor).
+  void flashRect(const QRect& imageRect, int ms = 1500);
+  QRect flashedRect() const { return flash_; }
 
  signals:
   void doubleClicked();
   void wheelSteps(int steps);  // positive: down
+  // With Ctrl held: a click, and the pointer over the page (an invalid
+  // point when Ctrl is let go or the pointer leaves).
+  void sourceClicked(const QPoint& viewPoint);
+  void sourceHovered(const QPoint& viewPoint);
 
  protected:
   void paintEvent(QPaintEvent*) override;
   void resizeEvent(QResizeEvent*) override;
   void mouseDoubleClickEvent(QMouseEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void leaveEvent(QEvent*) override;
+  void keyPressEvent(QKeyEvent*) override;
+  void keyReleaseEvent(QKeyEvent*) override;
   void wheelEvent(QWheelEvent*) override;
   void scrollContentsBy(int dx, int dy) override;
 
@@ -51,6 +68,9 @@ class PageView : public QAbstractScrollArea {
   int offset_ = 0;
   QSize range_;
   int wheelAccum_ = 0;
+  bool hovering_ = false;
+  QRect flash_;
+  QTimer flashTimer_;
 };
 
 }  // namespace vel

@@ -27,12 +27,30 @@ bool replayedCommand(const WordInfo& w) {
   return t.has(t.replayed, w.subType);
 }
 
+// A formula with \last or a fill draws as far as the line's right end
+// while taking no more room than the rest of it.
+bool reachesLineEnd(const std::string& formula) {
+  for (const char* flush : {"\\last", "\\dotsfilllast", "\\linefilllast"})
+    if (formula.find(flush) != std::string::npos) return true;
+  return false;
+}
+
 // Walks the words of lines (drawing) or a run of words (replay).
 
 }  // namespace
 
 void Walker::word(const WordInfo& w, int index) {
   const int k = w.kind;
+  // Blocks drawn inside a word of the main lists are that word's.
+  struct Owner {
+    DrawnWordLog* log;
+    Owner(DrawnWordLog* l, const WordInfo& w) : log(l) {
+      if (log) log->ownerLine = w.line, log->ownerPos = w.pos;
+    }
+    ~Owner() {
+      if (log) log->ownerLine = -1;
+    }
+  } owner(draw_ && src_.miniPage() < 0 ? st_.draw.drawnWords : nullptr, w);
   if (replayedCommand(w)) {
     std::string t = src_.text(index);
     ReplayCommandWord(st_, w, t, draw_);
@@ -112,7 +130,35 @@ void Walker::word(const WordInfo& w, int index) {
       // Spacing, floats, page and item structure draw nothing.
       break;
   }
+  if (draw_ && st_.draw.drawnWords) note(w, index);
   if (draw_ && advances(w)) advance(w);
+}
+
+// For the lookup between page and source: the box of a word that puts ink
+// on the page, where it was just drawn.
+void Walker::note(const WordInfo& w, int index) {
+  DrawnWordLog& log = *st_.draw.drawnWords;
+  const int mini = src_.miniPage();
+  if (mini >= 0 && static_cast<size_t>(mini) >= log.keptMiniPages) return;
+  const int k = w.kind;
+  const bool placed = k == cmd::Item || k == cmd::CenterLine || k == cmd::RightLine || k == cmd::DisplayMath2 ||
+                      k == cmd::DisplayMath3 || (k < cmd::SpaceFirst && k != cmd::Float);
+  if (!placed) return;
+  if (k == cmd::Text) {
+    const std::string t = src_.text(index);
+    if (std::all_of(t.begin(), t.end(), [](char c) { return inband::Shown(c) == ' '; })) return;
+  }
+  // An item label hangs in the indent and takes no room on the line: its
+  // box is the one just drawn.
+  const bool label = k == cmd::Item && w.width <= 0;
+  int width = label ? boxDrawn_.width : w.width;
+  if (k == cmd::InlineMath && reachesLineEnd(src_.text(index))) width = std::max(width, lineStart_ + lineWidth_ - x_);
+  const int height = label ? boxDrawn_.height : w.height, depth = label ? boxDrawn_.depth : w.depth;
+  if (width <= 0) return;
+  DrawnWord d{x_, baseline_ - height, width, height + depth, w.line, w.pos};
+  if (mini >= 0 && log.ownerLine >= 0) d.line = log.ownerLine, d.pos = log.ownerPos;
+  else if (mini >= 0) d.mini = mini;
+  log.words.push_back(d);
 }
 
 // Text: a double-byte word is one glyph, a single-byte word is drawn glyph
@@ -174,8 +220,9 @@ void Walker::formula(const WordInfo& w, const std::string& t, int lineLeftX) {
 // Boxes, item labels and centred or right-aligned lines.
 void Walker::box(const std::string& t, int y, int x) {
   SaveBoxVariables(st_);
-  (void)BoxWidthHeight(st_, t, 2, false, draw_, y, x);
+  const Result<Extent> e = BoxWidthHeight(st_, t, 2, false, draw_, y, x);
   RestoreBoxVariables(st_);
+  boxDrawn_ = e ? *e : Extent{};
 }
 
 void Walker::miniPage(const WordInfo& w) {

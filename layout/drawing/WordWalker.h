@@ -26,6 +26,7 @@ class WordSource {
   int lineCount() const {
     return static_cast<int>(mini_ < 0 ? st_.lineList.size() : mp().lines.size());
   }
+  int miniPage() const { return mini_; }
   WordInfo word(int i) const { return mini_ < 0 ? st_.wordList[size_t(i)] : mp().words[size_t(i)]; }
   LineInfo line(int i) const { return mini_ < 0 ? st_.lineList[size_t(i)] : mp().lines[size_t(i)]; }
   std::string text(int i) const {
@@ -119,6 +120,7 @@ class Walker {
   void box(const std::string& t, int y, int x);
   void miniPage(const WordInfo& w);
   void underlineMark(const WordInfo& w, int index);
+  void note(const WordInfo& w, int index);
 
   State& st_;
   WordSource& src_;
@@ -128,6 +130,7 @@ class Walker {
   int gap_ = 0, lastExtra_ = 0;
   bool underlineOpen_ = false;
   int underlineX_ = 0, underlineWord_ = -1;
+  Extent boxDrawn_;  // the last box drawn, for a word that takes no room (an item label)
   Font runFont_;
   int runY_ = 0;
   std::vector<Canvas::PlacedChar> run_;

@@ -41,10 +41,23 @@ void drawRule(State& st, int width, int x1, int x2, int y) {
 
 // The three texts of a header or footer on one baseline over the page's
 // text width: left, centred and right-aligned.
+// For the lookup between page and source: a running text where it was drawn.
+void note(State& st, int from, int parity, int column, const Extent& e, int baseline, int x) {
+  if (!st.draw.drawnWords || e.width <= 0) return;
+  st.draw.drawnWords->words.push_back(
+      DrawnWord{x, baseline - e.height, e.width, e.height + e.depth, column, 0, from, parity});
+}
+
 void drawThree(State& st, const HeadFoot& hf, const Extent (&e)[3], int baseline, int left, int width) {
   drawText(st, hf.left, baseline, left);
   drawText(st, hf.center, baseline, left + (width - e[1].width) / 2);
   drawText(st, hf.right, baseline, left + width - e[2].width);
+}
+
+void noteThree(State& st, int from, int parity, int column, const Extent (&e)[3], int baseline, int left, int width) {
+  note(st, from, parity, column, e[0], baseline, left);
+  note(st, from, parity, column, e[1], baseline, left + (width - e[1].width) / 2);
+  note(st, from, parity, column, e[2], baseline, left + width - e[2].width);
 }
 
 }  // namespace
@@ -93,6 +106,7 @@ void WriteHeaderFooter(State& st, int c) {
     if (!num.empty()) {
       const Extent e = measure(st, num);
       drawText(st, num, g.topMargin - g.headSep - e.depth, left + width - e.width);
+      note(st, DrawnWord::FrontNumber, 0, c, e, g.topMargin - g.headSep - e.depth, left + width - e.width);
     }
   } else {
     const size_t parity = number % 2 == 0 ? 0 : 1;
@@ -114,6 +128,7 @@ void WriteHeaderFooter(State& st, int c) {
       const int depth = std::max({e[0].depth, e[1].depth, e[2].depth});
       const int rule = head.ruleWidth;
       drawThree(st, head, e, g.topMargin - rule / 2 - g.headSep - depth, left, width);
+      noteThree(st, DrawnWord::Header, int(parity), c, e, g.topMargin - rule / 2 - g.headSep - depth, left, width);
       if (rule > 0) drawRule(st, rule, left, left + width, g.topMargin - g.headSep - rule / 2);
     }
     const HeadFoot& foot = g.footer[parity];
@@ -123,6 +138,7 @@ void WriteHeaderFooter(State& st, int c) {
       const int rule = foot.ruleWidth;
       const int textBottom = g.paperHeight - g.bottomMargin;
       drawThree(st, foot, e, textBottom + g.footSep + rule / 2 + height, left, width);
+      noteThree(st, DrawnWord::Footer, int(parity), c, e, textBottom + g.footSep + rule / 2 + height, left, width);
       if (rule > 0) drawRule(st, rule, left, left + width, textBottom + g.footSep - rule / 2);
     }
   }
