@@ -94,7 +94,7 @@ class Json {
   bool afterKey_ = false;
 };
 
-void words(Json& j, const std::vector<WordInfo>& ws, const std::vector<std::string>& texts, int first, int last) {
+void words(Json& j, const std::vector<WordInfo>& ws, const WordTexts& texts, int first, int last) {
   j.key("words");
   j.open('[');
   for (int w = first; w <= last && w < static_cast<int>(ws.size()); ++w) {
@@ -108,7 +108,7 @@ void words(Json& j, const std::vector<WordInfo>& ws, const std::vector<std::stri
     j.kv("depth", wi.depth);
     j.kv("line", wi.line);
     j.kv("col", wi.pos);
-    j.kvs("text", w < static_cast<int>(texts.size()) ? texts[w] : std::string());
+    j.kvs("text", w < static_cast<int>(texts.size()) ? std::string(texts[w]) : std::string());
     j.close('}');
   }
   j.close(']');
@@ -116,7 +116,7 @@ void words(Json& j, const std::vector<WordInfo>& ws, const std::vector<std::stri
 
 // Lines with their words; a line's plain text is its kind-0 words joined.
 void lines(Json& j, const std::vector<LineInfo>& ls, const std::vector<WordInfo>& ws,
-           const std::vector<std::string>& texts, const std::vector<ColumnInfo>* columns) {
+           const WordTexts& texts, const std::vector<ColumnInfo>* columns) {
   j.key("lines");
   j.open('[');
   int first = 0;

@@ -160,7 +160,14 @@ RunStatus TextDrawPasses(State& st, int page) {
     st.currentPageState.counters.fill(0);
     SetPageInfoList(st, false);
 
-    // 10. Words and lines.
+    // 10. Words and lines. A source makes hardly more words than it has
+    // bytes; room for that many is only address space until it is used,
+    // and spares the lists' copies as they grow (a long document's words
+    // are most of its memory).
+    size_t sourceBytes = 0;
+    for (const std::string& l : st.sourceLines) sourceBytes += l.size() + 1;
+    st.wordList.reserve(sourceBytes);
+    st.wordTextList.reserve(sourceBytes, sourceBytes);
     const Result<int> made = MakeWordLineList(st, st.sourceLines, st.wordList, true, st.lineList, st.wordTextList);
     if (!made) {
       ReportLayoutFailure(st, made.failure());

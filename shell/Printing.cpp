@@ -6,12 +6,23 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <zlib.h>
+
 #include <algorithm>
 
 #include "base/Cp932.h"
 #include "canvas/qt/PdfImages.h"
 #include "canvas/qt/QtCanvas.h"
 #include "layout/drawing/SheetDrawing.h"
+
+// Qt's PDF writer deflates each page's content at zlib's default level,
+// which took a quarter of a long document's run; the fastest level costs a
+// fifth more bytes (text pages are small either way). The programs export
+// this symbol, so Qt's calls reach it; a level asked for explicitly stays.
+extern "C" int deflateInit_(z_streamp stream, int level, const char* version, int streamSize) {
+  if (level == Z_DEFAULT_COMPRESSION) level = Z_BEST_SPEED;
+  return deflateInit2_(stream, level, Z_DEFLATED, MAX_WBITS, 8, Z_DEFAULT_STRATEGY, version, streamSize);
+}
 
 namespace vel {
 

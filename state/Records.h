@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "state/WordTexts.h"
 #include "base/Shared.h"
 #include "canvas/Canvas.h"
 #include "state/Styles.h"
@@ -75,7 +76,7 @@ struct PageInfo {
 
 // A block typeset apart: \minipage contents, floats and footnotes.
 struct MiniPage {
-  std::vector<std::string> wordTexts;
+  WordTexts wordTexts;
   std::vector<WordInfo> words;
   std::vector<LineInfo> lines;
   int width = 0;

@@ -85,7 +85,7 @@ struct State {
   std::optional<SourceError> error;
 
   std::vector<WordInfo> wordList;
-  std::vector<std::string> wordTextList;
+  WordTexts wordTextList;
   std::vector<LineInfo> lineList;
   std::vector<ColumnInfo> columnList;
   std::vector<PageInfo> pageList;

@@ -200,7 +200,7 @@ void QtCanvas::drawRun(const QtFace& from, double em, const QColor& colour, cons
     // Bold from a regular face: the glyphs filled and their outlines
     // stroked with a thin pen, which thickens every stem alike.
     QPainterPath outline;
-    for (qsizetype i = 0; i < g.size(); ++i) outline.addPath(raw.pathForGlyph(g[i]).translated(pos[i]));
+    for (qsizetype i = 0; i < g.size(); ++i) outline.addPath(from.glyphOutline(em, g[i]).translated(pos[i]));
     p.strokePath(outline, QPen(colour, std::max(0.5, em / 36.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   }
   p.restore();

@@ -397,7 +397,7 @@ uint8_t QtFace::sourceIndex(const QtFace& f) const {
   return uint8_t(sourceCount_++);
 }
 
-QtFace::Entry QtFace::fallbackEntry(uint16_t code) const {
+QtFace::Entry QtFace::fallbackEntry(uint16_t code, bool searchInstalled) const {
   const char32_t u = cp932ToUnicode(code);
   // The one-byte codes of a TeX face are positions, not characters.
   if (!u || (file_.encoding != GlyphEncoding::Unicode && code <= 0xFF)) return {};
@@ -414,10 +414,19 @@ QtFace::Entry QtFace::fallbackEntry(uint16_t code) const {
     Entry e = take(QtFonts::face(FaceTable::fallbackName(*fallback_, file_.vertical), bold_, italic_));
     if (e.source) return e;
   }
+  if (!searchInstalled) return Entry{0, 0, kPending};
   const bool sans = fallback_ ? *fallback_ != JapaneseFallback::Mincho : containsWord(file_.family, "gothic");
   const std::string family = FaceTable::familyWithCharacter(u, sans);
   if (family.empty()) return {};
   return take(QtFonts::face((file_.vertical ? "@" : "") + utf8ToCp932(family), bold_, italic_));
+}
+
+const QtFace::Entry& QtFace::pendingEntry(uint16_t code) const {
+  std::lock_guard<std::mutex> lock(fillMutex_);
+  if (auto it = pending_.find(code); it != pending_.end()) return it->second;
+  Entry e = ownEntry(code);
+  if (Entry f = fallbackEntry(code, true); f.source) e = f;
+  return pending_.emplace(code, e).first->second;
 }
 
 const QtFace::Block* QtFace::fillBlock(unsigned lead) const {
@@ -429,7 +438,7 @@ const QtFace::Block* QtFace::fillBlock(unsigned lead) const {
       const uint16_t code = uint16_t((lead << 8) | trail);
       Entry e = ownEntry(code);
       if (!e.glyph)
-        if (Entry f = fallbackEntry(code); f.source) e = f;
+        if (Entry f = fallbackEntry(code, false); f.source) e = f.source == kPending ? Entry{e.advance, 0, kPending} : f;
       (*block)[trail] = e;
     }
   }
@@ -484,6 +493,15 @@ QRawFont QtFace::drawingFont(double pixelSize) const {
   r.setPixelSize(pixelSize);
   drawSizes_.emplace(pixelSize, r);
   return r;
+}
+
+QPainterPath QtFace::glyphOutline(double pixelSize, quint32 glyph) const {
+  const QRawFont raw = drawingFont(pixelSize);
+  std::lock_guard<std::mutex> lock(drawMutex_);
+  const auto key = std::make_pair(pixelSize, glyph);
+  if (auto it = outlines_.find(key); it != outlines_.end()) return it->second;
+  if (outlines_.size() >= 4096) outlines_.clear();
+  return outlines_.emplace(key, raw.pathForGlyph(glyph)).first->second;
 }
 
 bool QtFace::drawsWithInstalledFont() const {

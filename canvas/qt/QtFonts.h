@@ -23,6 +23,7 @@
 // platform's font linking does.
 #pragma once
 
+#include <QPainterPath>
 #include <QRawFont>
 #include <array>
 #include <atomic>
@@ -83,6 +84,9 @@ class QtFace final : public FaceMetrics {
   // (PDF output then embeds it), otherwise the file loaded directly. Invalid
   // when no font file exists at all. Needs a QGuiApplication.
   QRawFont drawingFont(double pixelSize) const;
+  // A glyph's outline at a size, kept: synthetic bold strokes every glyph
+  // it draws, and loading an outline runs the font's hinting program.
+  QPainterPath glyphOutline(double pixelSize, quint32 glyph) const;
   // Whether drawingFont() comes from Qt's font database.
   bool drawsWithInstalledFont() const;
 
@@ -99,13 +103,19 @@ class QtFace final : public FaceMetrics {
   // advance when it has none); needs no lock.
   Entry ownEntry(uint16_t code) const;
   // The fallback for a code this face lacks; source 0 when none has it.
-  Entry fallbackEntry(uint16_t code) const;
+  // The installed fonts are searched only when `searchInstalled`: that
+  // search is slow, so a block marks such codes pending and they are
+  // searched when first used.
+  Entry fallbackEntry(uint16_t code, bool searchInstalled) const;
+  static constexpr uint8_t kPending = 0xFF;
+  const Entry& pendingEntry(uint16_t code) const;
   uint8_t sourceIndex(const QtFace& f) const;
 
   const Entry& entry(uint16_t code) const {
     const Block* b = blocks_[code >> 8].load(std::memory_order_acquire);
     if (!b) b = fillBlock(code >> 8);
-    return (*b)[code & 0xFF];
+    const Entry& e = (*b)[code & 0xFF];
+    return e.source == kPending ? pendingEntry(code) : e;
   }
   const Block* fillBlock(unsigned lead) const;
   void makeDrawingBase() const;
@@ -122,12 +132,14 @@ class QtFace final : public FaceMetrics {
   // Faces whose glyphs this one draws: [0] is itself; added under fillMutex_.
   mutable std::array<std::atomic<const QtFace*>, kMaxSources> sources_{};
   mutable size_t sourceCount_ = 1;
+  mutable std::unordered_map<uint16_t, Entry> pending_;  // resolved pending codes, under fillMutex_
 
   mutable std::mutex drawMutex_;
   mutable bool drawBaseMade_ = false;
   mutable bool installed_ = false;
   mutable QRawFont drawBase_;
   mutable std::map<double, QRawFont> drawSizes_;
+  mutable std::map<std::pair<double, quint32>, QPainterPath> outlines_;
 };
 
 class QtFonts {

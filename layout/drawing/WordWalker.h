@@ -31,11 +31,11 @@ class WordSource {
   LineInfo line(int i) const { return mini_ < 0 ? st_.lineList[size_t(i)] : mp().lines[size_t(i)]; }
   std::string text(int i) const {
     const auto& t = mini_ < 0 ? st_.wordTextList : mp().wordTexts;
-    return size_t(i) < t.size() ? t[size_t(i)] : std::string();
+    return size_t(i) < t.size() ? std::string(t[size_t(i)]) : std::string();
   }
-  void setText(int i, std::string s) {
+  void setText(int i, const std::string& s) {
     auto& t = mini_ < 0 ? st_.wordTextList : st_.miniPageList[size_t(mini_)].wordTexts;
-    if (size_t(i) < t.size()) t[size_t(i)] = std::move(s);
+    if (size_t(i) < t.size() && t[size_t(i)] != s) t.set(size_t(i), s);
   }
 
  private:

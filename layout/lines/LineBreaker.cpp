@@ -29,8 +29,8 @@ bool isBarrier(int k) { return TraitsOf(k).barrier; }
 bool takesNoRoom(const WordInfo& w) { return w.kind != cmd::Text && w.width == 0 && w.height == 0 && w.depth == 0; }
 bool isStartMarker(const WordInfo& w) { return w.kind == cmd::UnderlineMark && w.subType != cmd::UnderlineEnd; }
 
-uint16_t firstCode(const std::string& t) { return t.empty() ? 0 : charCodeAt(t, 0); }
-uint16_t lastCode(const std::string& t) {
+uint16_t firstCode(std::string_view t) { return t.empty() ? 0 : charCodeAt(t, 0); }
+uint16_t lastCode(std::string_view t) {
   if (t.empty()) return 0;
   size_t i = 0, last = 0;
   while (i < t.size()) {
@@ -43,7 +43,7 @@ uint16_t lastCode(const std::string& t) {
 }  // namespace
 
 LineBreaker::LineBreaker(State& st, SourceCursor& cur, std::vector<WordInfo>& words, bool main,
-                         std::vector<LineInfo>& lines, std::vector<std::string>& texts)
+                         std::vector<LineInfo>& lines, WordTexts& texts)
     : st_(st), cur_(&cur), words_(words), lines_(lines), texts_(texts), main_(main) {
   lineStart_ = static_cast<int>(words_.size());
   if (main_) {
@@ -71,7 +71,7 @@ int LineBreaker::spacing(int kind, double width, int pos) {
 
 int LineBreaker::addWord(const WordInfo& w, std::string text) {
   SetWordInfo(words_, w.width, w.pos, w.line, w.valueA, w.valueB, w.subType, w.value, w.kind, w.depth, w.height);
-  texts_.push_back(std::move(text));
+  texts_.push_back(text);
   int index = static_cast<int>(words_.size()) - 1;
   int r = afterAppend(index);
   firstWordSeen_ = true;
@@ -105,7 +105,7 @@ int LineBreaker::afterAppend(int index) {
       !lineHasWordsBefore(index)) {
     w.kind = cmd::Inert;
     w.width = w.height = w.depth = 0;
-    texts_[static_cast<size_t>(index)].clear();
+    texts_.clearText(static_cast<size_t>(index));
     return 0;
   }
   takeWord(w);
@@ -117,13 +117,13 @@ int LineBreaker::afterAppend(int index) {
 int LineBreaker::lineEndCommand(int index) {
   LineState& L = st_.line;
   const WordInfo w = words_[static_cast<size_t>(index)];
-  std::string& text = texts_[static_cast<size_t>(index)];
+  std::string text(texts_[static_cast<size_t>(index)]);
   switch (w.kind) {
     case cmd::LineEnd: {
       int skip;
       if (!text.empty()) {
         skip = ReformPara(st_, text);
-        text.clear();
+        texts_.clearText(static_cast<size_t>(index));
       } else if (readdSkip_) {
         skip = *readdSkip_;
         readdSkip_.reset();
@@ -291,7 +291,7 @@ int LineBreaker::closeUnderlinePart(int sm, int last) {
   }
   WordInfo& m = words_[static_cast<size_t>(sm)];
   // Measuring the span's rule also checks its style.
-  const Result<Extent> span = UnderlineSpan(st_, texts_[static_cast<size_t>(sm)], m.subType, Extent{0, maxH, maxD}, false, 0, 0);
+  const Result<Extent> span = UnderlineSpan(st_, std::string(texts_[static_cast<size_t>(sm)]), m.subType, Extent{0, maxH, maxD}, false, 0, 0);
   if (!span) return fail(-10, m.subType == cmd::UnderlineCapitalStart ? "Underline" : "underline", m.line);
   m.height = maxH;
   m.value = maxD;
@@ -439,7 +439,7 @@ int LineBreaker::overflow(int index) {
       if (!IsRemovableSpacing(x.kind) && !isSpaceWord(i)) break;
       x.kind = cmd::Inert;
       x.width = x.height = x.depth = 0;
-      texts_[static_cast<size_t>(i)].clear();
+      texts_.clearText(static_cast<size_t>(i));
     }
     L.hpos = L.lineHeight = L.lineDepth = L.wordCount = 0;
     for (int i = lineStart_; i < breakAt; ++i) retakeWord(words_[static_cast<size_t>(i)]);
@@ -464,7 +464,7 @@ void LineBreaker::startLineFrom(int first) {
     if (leading && (IsRemovableSpacing(x.kind) || isSpaceWord(i))) {
       x.kind = cmd::Inert;
       x.width = x.height = x.depth = 0;
-      texts_[static_cast<size_t>(i)].clear();
+      texts_.clearText(static_cast<size_t>(i));
       continue;
     }
     if (x.kind == cmd::Text || isBarrier(x.kind)) leading = false;
@@ -506,9 +506,9 @@ int LineBreaker::closeLine(int last, LineKind kind, int skip, int* newStart) {
     reopen.height = reopen.depth = reopen.value = 0;
     reopen.value = reopen.subType;
     InsertWordInfo(words_, last + 1, end);
-    texts_.insert(texts_.begin() + last + 1, std::string());
+    texts_.insert(static_cast<size_t>(last) + 1, std::string_view());
     InsertWordInfo(words_, last + 2, reopen);
-    texts_.insert(texts_.begin() + last + 2, texts_[static_cast<size_t>(sm)]);
+    texts_.insert(static_cast<size_t>(last) + 2, texts_[static_cast<size_t>(sm)]);
     L.underlineStartWord = last + 2;
     ++last;
   }
@@ -540,9 +540,8 @@ int LineBreaker::headNextColumn(int first, int skip) {
   for (const std::string& t : L.nextColumnHeadList) queued += t;
   const WordInfo at = words_[static_cast<size_t>(first)];
   std::vector<WordInfo> dropped(words_.begin() + first, words_.end());
-  std::vector<std::string> droppedTexts(texts_.begin() + first, texts_.end());
+  const std::vector<WordTexts::Span> droppedTexts = texts_.cut(static_cast<size_t>(first));
   words_.resize(static_cast<size_t>(first));
-  texts_.resize(static_cast<size_t>(first));
   const CharStyle chrAfter = st_.chr;
   const ParaStyle paraAfter = st_.para;
 
@@ -575,7 +574,7 @@ int LineBreaker::headNextColumn(int first, int skip) {
   for (size_t i = 0; i < dropped.size(); ++i) {
     if (i + 1 == dropped.size() && dropped[i].kind == cmd::LineEnd) readdSkip_ = skip;
     words_.push_back(dropped[i]);
-    texts_.push_back(std::move(droppedTexts[i]));
+    texts_.pushSpan(droppedTexts[i]);
     const int a = afterAppend(static_cast<int>(words_.size()) - 1);
     if (a < 0) return a;
   }

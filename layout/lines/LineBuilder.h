@@ -34,7 +34,7 @@ int Fail(State& st, SourceCursor& cur, int code, const std::string& name, int li
 class LineBreaker {
  public:
   LineBreaker(State& st, SourceCursor& cur, std::vector<WordInfo>& words, bool main, std::vector<LineInfo>& lines,
-              std::vector<std::string>& texts);
+              WordTexts& texts);
 
   // Appends a word and breaks lines as it requires. 0, kRescan or a
   // negative code.
@@ -77,7 +77,7 @@ class LineBreaker {
   SourceCursor* cur_;  // the document's, or the queued head text's while it is read
   std::vector<WordInfo>& words_;
   std::vector<LineInfo>& lines_;
-  std::vector<std::string>& texts_;
+  WordTexts& texts_;
   bool main_;
   int lineStart_;
   bool firstWordSeen_ = false;

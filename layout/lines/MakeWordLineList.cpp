@@ -16,7 +16,7 @@ int Fail(State& st, SourceCursor& cur, int code, const std::string& name, int li
 }  // namespace lines
 
 Result<int> MakeWordLineList(State& st, Lines& source, std::vector<WordInfo>& words, bool mainText,
-                             std::vector<LineInfo>& lines, std::vector<std::string>& texts) {
+                             std::vector<LineInfo>& lines, WordTexts& texts) {
   lines::SourceCursor cursor{source, 0, 0, {}};
   lines::LineBreaker breaker(st, cursor, words, mainText, lines, texts);
   lines::WordScanner scanner(st, cursor, breaker);

@@ -15,7 +15,7 @@ namespace vel {
 // block's text): the height used, or the failure (its command and line;
 // "** name のエラー" written when the command is named).
 Result<int> MakeWordLineList(State& st, Lines& source, std::vector<WordInfo>& words, bool mainText,
-                             std::vector<LineInfo>& lines, std::vector<std::string>& texts);
+                             std::vector<LineInfo>& lines, WordTexts& texts);
 
 // Classes of the previous word, for automatic Japanese-Latin spacing.
 namespace cls {

@@ -252,14 +252,11 @@ Counters CountersBefore(State& st, int end, int anchorPage) {
   const int from = FirstWordOfPage(st, anchorPage);
   std::vector<WordInfo> words(st.wordList.begin() + end, st.wordList.end());
   const size_t textEnd = std::min(st.wordTextList.size(), static_cast<size_t>(end));
-  std::vector<std::string> texts(std::make_move_iterator(st.wordTextList.begin() + static_cast<long>(textEnd)),
-                                 std::make_move_iterator(st.wordTextList.end()));
+  const std::vector<WordTexts::Span> texts = st.wordTextList.cut(textEnd);
   st.wordList.resize(static_cast<size_t>(end));
-  st.wordTextList.resize(textEnd);
   Counters before = ReplayFrom(st, from, st.pageList[static_cast<size_t>(anchorPage)].counters);
   st.wordList.insert(st.wordList.end(), words.begin(), words.end());
-  st.wordTextList.insert(st.wordTextList.end(), std::make_move_iterator(texts.begin()),
-                         std::make_move_iterator(texts.end()));
+  for (const WordTexts::Span& s : texts) st.wordTextList.pushSpan(s);
   return before;
 }
 

@@ -80,7 +80,7 @@ int visibleWord(const State& st, int l, bool last) {
   return -1;
 }
 
-uint16_t edgeCode(const std::string& t, bool last) {
+uint16_t edgeCode(std::string_view t, bool last) {
   if (t.empty()) return 0;
   return last ? charCodeAt(t, t.size() >= 2 && isLead(t[t.size() - 2]) ? t.size() - 2 : t.size() - 1) : charCodeAt(t, 0);
 }

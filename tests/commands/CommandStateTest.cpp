@@ -36,7 +36,11 @@ struct Words : veltest::StateFixture {
   Words& run(const std::string& utf8) { return lines({sj(utf8)}); }
   // Re-applies every command word, as drawing (draw) or replaying does.
   void replayAll(bool draw) {
-    for (size_t i = 0; i < st.wordList.size(); ++i) ReplayCommandWord(st, st.wordList[i], st.wordTextList[i], draw);
+    for (size_t i = 0; i < st.wordList.size(); ++i) {
+      std::string t(st.wordTextList[i]);
+      ReplayCommandWord(st, st.wordList[i], t, draw);
+      st.wordTextList.set(i, t);
+    }
   }
   std::vector<WordInfo> ofKind(int kind) const {
     std::vector<WordInfo> out;
