@@ -204,7 +204,10 @@ std::optional<SheetPlace> SourceLookup::where(const std::string& path, int line,
     int pos = 0;
   };
   std::vector<std::optional<First>> first;
+  const int want = line - 1;
   for (int s = 1; s <= st_.col.sheets; ++s) {
+    // The earliest sheet that holds the line wins: later ones need no walk.
+    if (want >= 0 && size_t(want) < first.size() && first[size_t(want)]) break;
     for (const DrawnWord& w : words(s)) {
       int l = -1;
       if (w.from == DrawnWord::Word && w.mini < 0) {
@@ -220,7 +223,6 @@ std::optional<SheetPlace> SourceLookup::where(const std::string& path, int line,
       f = First{SheetPlace{s, w.left, w.top, w.width, w.height}, w.pos};
     }
   }
-  const int want = line - 1;
   int use = -1;
   for (int l = std::max(want, 0); l < static_cast<int>(first.size()) && use < 0; ++l)
     if (first[size_t(l)]) use = l;
