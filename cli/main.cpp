@@ -184,9 +184,12 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& err) {
 }
 
 bool writeText(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-  return static_cast<bool>(out);
+  return vel::WriteBeside(path, [&](const std::string& tmp) {
+    std::ofstream out(tmp, std::ios::binary);
+    out << text;
+    out.close();
+    return static_cast<bool>(out);
+  });
 }
 
 int TypesetOnce(const Options& o, const vel::AppSettings& as, const QString& ownInput,

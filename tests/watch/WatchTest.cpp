@@ -1,6 +1,7 @@
 // veldris-render --watch as a child process: saving an included file
 // typesets again and rewrites the PDF; saving a broken document by rename
 // prints the error and keeps the last good PDF; SIGTERM ends the watch.
+// And the write-beside-then-rename that every output goes through.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -9,11 +10,12 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
 #include <functional>
 #include <thread>
 
 #include "TestSupport.h"
+#include "cli/AtomicFile.h"
 
 using namespace veltest;
 
@@ -104,7 +106,7 @@ TEST(RenderWatch, SavesTypesetAgainAndABrokenSaveKeepsTheLastGoodPdf) {
   EXPECT_TRUE(contains(err, doc + ":5: ")) << err;
   EXPECT_TRUE(contains(err, "veldris-render: the last good output is kept\n")) << err;
   EXPECT_EQ(readFile(pdf), second);
-  EXPECT_FALSE(std::ifstream(pdf + ".tmp").good());
+  EXPECT_FALSE(std::filesystem::exists(pdf + ".tmp"));
 
   // Mended: the watch goes on with the replaced file.
   writeSjis(doc, "\\documentstyle{10.5,a4t}\n\\begindocument\n直した\n");
@@ -112,4 +114,27 @@ TEST(RenderWatch, SavesTypesetAgainAndABrokenSaveKeepsTheLastGoodPdf) {
   EXPECT_NE(readFile(pdf), second);
   EXPECT_EQ(w.stop(), 0);
   EXPECT_TRUE(contains(w.err(), "veldris-render: watch ended\n"));
+}
+
+TEST(WriteBeside, ReplacesTheFileOnlyWhenTheWholeWriteSucceeded) {
+  struct Case {
+    bool succeeds;
+    const char* expected;
+  };
+  for (const Case c : {Case{true, "new"}, Case{false, "old"}}) {
+    TempDir d;
+    const std::string path = d.file("out.pdf");
+    writeFile(path, "old");
+    writeFile(path + ".tmp", "left by an interrupted run");
+    std::string seen;
+    const bool ok = vel::WriteBeside(path, [&](const std::string& tmp) {
+      seen = readFile(tmp);  // the leftover is gone
+      writeFile(tmp, "new");
+      return c.succeeds;
+    });
+    EXPECT_EQ(ok, c.succeeds);
+    EXPECT_EQ(seen, "");
+    EXPECT_EQ(readFile(path), c.expected);
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  }
 }
