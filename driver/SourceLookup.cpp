@@ -113,10 +113,12 @@ std::optional<SourcePlace> SourceOfLine(const State& st, int processedLine, int 
   const LineOrigin* o = st.origins.of(processedLine);
   if (!o) return std::nullopt;
   const SourceFileRecord& f = st.origins.files[size_t(o->file)];
-  // A generated line (the contents pass) has the origin of the
-  // \tableofcontents that asked for it; its byte positions are not the
-  // author's.
-  return SourcePlace{f.path, f.name, o->line + 1, o->generated ? 0 : pos};
+  // A byte position is the author's only where preprocessing left the line
+  // as written (no macro, comment or escape in it); a generated line (the
+  // contents pass) has the origin of the \tableofcontents that asked for it.
+  const bool asWritten = !o->generated && size_t(processedLine) < st.sourceLines.size() &&
+                         size_t(o->line) < f.text.size() && st.sourceLines[size_t(processedLine)] == f.text[size_t(o->line)];
+  return SourcePlace{f.path, f.name, o->line + 1, asWritten ? pos : 0};
 }
 
 std::optional<SourcePlace> SourceLookup::sourceOf(const DrawnWord& w) {

@@ -14,7 +14,8 @@
 namespace vel {
 
 // A line the author wrote: the file (its native path and its name as
-// messages give it, CP932), the 1-based line and the 1-based byte column.
+// messages give it, CP932), the 1-based line and the 1-based byte column
+// (0 where preprocessing changed the line or the run made it).
 struct SourcePlace {
   std::string path;
   std::string name;

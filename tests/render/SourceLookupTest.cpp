@@ -119,6 +119,12 @@ TEST(SourceLookup, EveryDrawnGlyphAndEveryLineComeBackToTheirLine) {
     ASSERT_TRUE(back);
     EXPECT_EQ(back->line, line) << path;
   }
+  // Byte columns are the author's where the line is as written.
+  const auto seventh = lookup.where(main, 7);
+  ASSERT_TRUE(seventh);
+  const auto first = lookup.what(seventh->sheet, seventh->left + 1, seventh->top + 1);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->column, 1);
   int found = 0;
   ASSERT_TRUE(lookup.where(main, 12, &found));  // the blank line before the filler
   EXPECT_EQ(found, 13);
