@@ -11,7 +11,7 @@ WordTexts::Span WordTexts::store(std::string_view t) {
     const std::string copy(t);
     return store(copy);
   }
-  Span s{static_cast<uint32_t>(chars_.size()), static_cast<uint32_t>(t.size()), static_cast<uint32_t>(t.size())};
+  Span s{static_cast<uint32_t>(chars_.size()), static_cast<uint32_t>(t.size())};
   chars_.append(t);
   return s;
 }
@@ -23,9 +23,9 @@ void WordTexts::insert(size_t at, std::string_view t) {
 
 void WordTexts::set(size_t i, std::string_view t) {
   Span& s = spans_[i];
-  if (t.size() <= s.room) {
-    // Within its own room (which no other span shares) the text is
-    // rewritten in place; memmove allows the text to be a view of itself.
+  if (t.size() <= s.length) {
+    // No other span shares these characters; the text may be a view of
+    // itself, which replace() allows.
     if (!t.empty()) chars_.replace(s.start, t.size(), t.data(), t.size());
     s.length = static_cast<uint32_t>(t.size());
     return;

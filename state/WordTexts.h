@@ -12,12 +12,10 @@ namespace vel {
 
 class WordTexts {
  public:
-  // Where a word's text lies in the buffer; `room` is what it may grow to
-  // in place, so that a text rewritten at every drawing does not pile up.
+  // Where a word's text lies in the buffer.
   struct Span {
     uint32_t start = 0;
     uint32_t length = 0;
-    uint32_t room = 0;
   };
 
   size_t size() const { return spans_.size(); }
@@ -37,6 +35,8 @@ class WordTexts {
 
   void push_back(std::string_view t) { spans_.push_back(store(t)); }
   void insert(size_t at, std::string_view t);
+  // A text no longer than the one it replaces is rewritten in place, a
+  // longer one appended (drawing never rewrites texts, so that is rare).
   void set(size_t i, std::string_view t);
   void clearText(size_t i) { spans_[i].length = 0; }
   // Shortening drops the last words' spans; their characters stay until clear().
