@@ -30,6 +30,17 @@ Shell::Shell() {
   ini = QString::fromStdString(tmp.file("settings.ini"));
 }
 
+void Shell::recordLaunches() {
+  w->startProgramHook = [this](const QString& p, const QStringList& a) {
+    started = QStringList{p} + a;
+    return true;
+  };
+  w->openUrlHook = [this](const QUrl& u) {
+    urls << u;
+    return true;
+  };
+}
+
 vel::TSDIAppForm& Shell::open(bool show) {
   vel::TSDIAppForm::Options o;
   o.settingsFile = ini;

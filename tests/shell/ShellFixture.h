@@ -5,6 +5,7 @@
 #include <QString>
 #include <ostream>
 #include <QStringList>
+#include <QUrl>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,6 +34,11 @@ struct Shell {
   vel::TSDIAppForm& open(bool show = true);
   // Closes the window (FormClose writes the settings) and drops it.
   void close();
+  // From now on the window's program starts (the last one, program first)
+  // and opened URLs (all) are recorded here instead of happening.
+  QStringList started;
+  QList<QUrl> urls;
+  void recordLaunches();
 
   QString path(const std::string& name) const { return QString::fromStdString(tmp.file(name)); }
   // A document of `sheets` sheets (one \newpage between each), CP932.

@@ -34,16 +34,9 @@ void ctrlMove(QWidget* viewport, const QPoint& at, bool ctrl) {
 TEST(SourceJump, CtrlClickOpensTheEditorAtTheLineOfTheWord) {
   Shell sh;
   TSDIAppForm& w = sh.open();
-  QStringList started;
-  w.startProgramHook = [&](const QString& p, const QStringList& a) {
-    started = QStringList{p} + a;
-    return true;
-  };
-  QList<QUrl> urls;
-  w.openUrlHook = [&](const QUrl& u) {
-    urls << u;
-    return true;
-  };
+  sh.recordLaunches();
+  QStringList& started = sh.started;
+  QList<QUrl>& urls = sh.urls;
   w.settings().editorName = "/usr/bin/ed";
   w.settings().howToOpenEditor = 1;
   writeSjis(sh.tmp.file("sub.vdr"), "取り込まれた一行目\n\n取り込まれた三行目\\footnote{脚注の中}\n");

@@ -371,16 +371,9 @@ TEST(Window, TheEditorOpensAtTheErrorThatStoppedTheRun) {
   // line; the document itself after a good run.
   Shell sh;
   TSDIAppForm& w = sh.open(false);
-  QStringList started;
-  w.startProgramHook = [&](const QString& p, const QStringList& a) {
-    started = QStringList{p} + a;
-    return true;
-  };
-  QList<QUrl> urls;
-  w.openUrlHook = [&](const QUrl& u) {
-    urls << u;
-    return true;
-  };
+  sh.recordLaunches();
+  QStringList& started = sh.started;
+  QList<QUrl>& urls = sh.urls;
   w.settings().editorName = "/usr/bin/ed";
   veltest::writeSjis(sh.tmp.file("sub.vdr"), "ok\n\\bad\n");
   const QString sub = sh.path("sub.vdr");
