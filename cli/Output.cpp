@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "canvas/qt/QtCanvas.h"
-#include "cli/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "layout/fonts/Fonts.h"
 #include "layout/drawing/SheetDrawing.h"
 #include "shell/Printing.h"

@@ -27,7 +27,7 @@
 #include "cli/Output.h"
 #include "cli/Lookups.h"
 #include "cli/Watch.h"
-#include "cli/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "frontend/SourceFile.h"
 #include "driver/Engine.h"
 #include "shell/AppSettings.h"

@@ -15,6 +15,7 @@
 #include <exception>
 #include <vector>
 
+#include "base/AtomicFile.h"
 #include "base/Cp932.h"
 #include "base/Units.h"
 
@@ -282,38 +283,31 @@ PdfStructure MakePdfStructure(const State& st, int firstSheet, int lastSheet) {
 }
 
 bool AddPdfStructure(const std::string& path, const PdfStructure& s) {
-  const std::string beside = path + ".part";
-  try {
-    QPDF pdf;
-    pdf.setSuppressWarnings(true);
-    pdf.processFile(path.c_str());
-    const std::vector<Object> pages = [&] {
-      std::vector<Object> all;
-      for (QPDFPageObjectHelper& p : QPDFPageDocumentHelper(pdf).getAllPages()) all.push_back(p.getObjectHandle());
-      return all;
-    }();
-    AddOutline(pdf, pages, s);
-    AddPageLabels(pages.size(), s, pdf.getRoot());
-    AddLinks(pdf, pages, s);
-    SetDocumentInformation(pdf, s, pages.size());
-    TagFontSubsets(pages);
+  return WriteBeside(path, [&](const std::string& beside) {
+    try {
+      QPDF pdf;
+      pdf.setSuppressWarnings(true);
+      pdf.processFile(path.c_str());
+      std::vector<Object> pages;
+      for (QPDFPageObjectHelper& p : QPDFPageDocumentHelper(pdf).getAllPages()) pages.push_back(p.getObjectHandle());
+      AddOutline(pdf, pages, s);
+      AddPageLabels(pages.size(), s, pdf.getRoot());
+      AddLinks(pdf, pages, s);
+      SetDocumentInformation(pdf, s, pages.size());
+      TagFontSubsets(pages);
 
-    QPDFWriter w(pdf, beside.c_str());
-    // Qt's streams go through as they are: nothing is decoded or
-    // compressed again, which keeps the step cheap.
-    w.setDecodeLevel(qpdf_dl_none);
-    w.setCompressStreams(false);
-    w.setDeterministicID(true);
-    w.write();
-  } catch (const std::exception&) {
-    std::remove(beside.c_str());
-    return false;
-  }
-  if (std::rename(beside.c_str(), path.c_str()) != 0) {
-    std::remove(beside.c_str());
-    return false;
-  }
-  return true;
+      QPDFWriter w(pdf, beside.c_str());
+      // Qt's streams go through as they are: nothing is decoded or
+      // compressed again, which keeps the step cheap.
+      w.setDecodeLevel(qpdf_dl_none);
+      w.setCompressStreams(false);
+      w.setDeterministicID(true);
+      w.write();
+      return true;
+    } catch (const std::exception&) {
+      return false;
+    }
+  });
 }
 
 }  // namespace vel

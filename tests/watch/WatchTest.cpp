@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "cli/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 using namespace veltest;
 

@@ -1,4 +1,4 @@
-#include "cli/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <unistd.h>
 
