@@ -16,31 +16,21 @@ namespace {
 
 constexpr std::array<std::string_view, 3> kHeadingNames = {"chapter", "section", "subsection"};
 
-int blockExtent(const State& st, int mini) {
-  if (mini < 0 || mini >= static_cast<int>(st.miniPageList.size())) return 0;
-  const MiniPage& m = st.miniPageList[size_t(mini)];
-  return m.height + m.depth;
-}
-
 // Where each line of the main text is drawn: its column and its top.
 struct LinePlace {
   int column = -1;
   int top = 0;
 };
 
-// The same walk as drawing a column: the floats at the top of the page and
-// of the column, the separation below them, then line after line.
+// As drawing a column places them: from below the floats at its top, line
+// after line.
 std::vector<LinePlace> PlaceLines(const State& st) {
   std::vector<LinePlace> places(st.lineList.size());
-  const Geometry& g = st.geo;
   const int columns = std::min<int>(st.col.columnsMade, static_cast<int>(st.columnList.size()));
   int firstLine = 0;
   for (int c = 0; c < columns; ++c) {
     const ColumnInfo& col = st.columnList[size_t(c)];
-    int y = g.topMargin;
-    for (int mini : col.topOfPage) y += blockExtent(st, mini);
-    for (int mini : col.topOfColumn) y += blockExtent(st, mini);
-    if (y > g.topMargin) y += g.topBottomBoxSep;
+    int y = ColumnFirstLineTop(st, c);
     const int last = std::min<int>(col.lastLine, static_cast<int>(st.lineList.size()) - 1);
     for (int i = firstLine; i <= last; ++i) {
       places[size_t(i)] = {c, y};
@@ -56,13 +46,6 @@ int LineOfWord(const State& st, int w) {
   const auto it = std::lower_bound(st.lineList.begin(), st.lineList.end(), w,
                                    [](const LineInfo& l, int word) { return l.lastWord < word; });
   return it == st.lineList.end() ? -1 : static_cast<int>(it - st.lineList.begin());
-}
-
-int ColumnX(const State& st, int column) {
-  const int j = column % std::clamp(st.geo.columnsPerSheet, 1, 4);
-  int x = st.geo.leftMargin;
-  for (int i = 0; i < j; ++i) x += st.geo.columnWidth + st.geo.columnSep[size_t(std::min(i, 2))];
-  return x;
 }
 
 int SheetOfColumn(const State& st, int column) { return column / std::clamp(st.geo.columnsPerSheet, 1, 4) + 1; }
@@ -176,7 +159,7 @@ DocumentOutline MakeDocumentOutline(const State& st) {
     h.level = word.subType;
     h.title = PlainHeadingText(HeadingArgument(st, word));
     h.sheet = SheetOfColumn(st, p.column);
-    h.x = ColumnX(st, p.column);
+    h.x = ColumnLeft(st, p.column);
     h.y = p.top;
     out.headings.push_back(std::move(h));
   }
@@ -212,7 +195,7 @@ DocumentOutline MakeDocumentOutline(const State& st) {
     entry = size_t(holds);
     // From the column's edge, so that the item label hanging in the indent
     // is inside, to the end of the line (the page number).
-    const int left = ColumnX(st, p.column);
+    const int left = ColumnLeft(st, p.column);
     const int right = left + li.offset + li.lineWidth;
     const int bottom = p.top + li.height;
     if (open >= 0 && out.links[size_t(open)].heading == holds && openColumn == p.column) {

@@ -113,13 +113,6 @@ int sheetCount(const State& st) {
   return (st.col.columnsMade + per - 1) / per;
 }
 
-// Left edge of column j (0-based) of a sheet.
-int columnX(const State& st, int j) {
-  int x = st.geo.leftMargin;
-  for (int i = 0; i < j; ++i) x += st.geo.columnWidth + st.geo.columnSep[size_t(std::min(i, 2))];
-  return x;
-}
-
 int blockExtent(const State& st, int mini) {
   if (mini < 0 || mini >= static_cast<int>(st.miniPageList.size())) return 0;
   const MiniPage& m = st.miniPageList[size_t(mini)];
@@ -179,7 +172,7 @@ void drawColumn(State& st, int c, bool firstOfSheet, const PageInfo* page) {
   const int perSheet = columnsPerSheet(st), perPage = columnsPerPage(st);
   const int j = c % perSheet;
   const bool firstOfPage = c % perPage == 0;
-  const int x = columnX(st, j);
+  const int x = ColumnLeft(st, c);
   const int top = g.topMargin, bottom = g.topMargin + g.columnHeight;
   const int sep = g.topBottomBoxSep;
 
@@ -301,6 +294,20 @@ void miniPage(State& st, int box, bool draw, int y, int x) {
 }
 
 }  // namespace
+
+int ColumnLeft(const State& st, int column) {
+  const int j = column % columnsPerSheet(st);
+  int x = st.geo.leftMargin;
+  for (int i = 0; i < j; ++i) x += st.geo.columnWidth + st.geo.columnSep[size_t(std::min(i, 2))];
+  return x;
+}
+
+int ColumnFirstLineTop(const State& st, int column) {
+  if (column < 0 || column >= static_cast<int>(st.columnList.size())) return st.geo.topMargin;
+  const ColumnInfo& col = st.columnList[size_t(column)];
+  const int y = st.geo.topMargin + sumExtents(st, col.topOfPage) + sumExtents(st, col.topOfColumn);
+  return y > st.geo.topMargin ? y + st.geo.topBottomBoxSep : y;
+}
 
 void PageDisplay(State& st, int first, int box, int draw, int y, int x) {
   if (box >= 0) {

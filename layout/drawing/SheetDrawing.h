@@ -40,6 +40,12 @@ std::string SheetLabel(double zoom, int sheet, int sheets);
 // is `column`; nothing for other columns.
 void WriteHeaderFooter(State& st, int column);
 
+// Where a column's lines are drawn: the left edge of column `column`
+// (0-based through the document) and the top of its first line, below the
+// floats at the top of its page and of itself.
+int ColumnLeft(const State& st, int column);
+int ColumnFirstLineTop(const State& st, int column);
+
 // The page number text of page index p (0-based) and whether p is a
 // front-matter page (numbered in Roman numerals); `number` receives the
 // arabic page number (meaningful when not front matter).

@@ -76,7 +76,6 @@ std::string PageNumberText(const State& st, int p, bool& frontMatter, int& numbe
 void WriteHeaderFooter(State& st, int c) {
   const Geometry& g = st.geo;
   const int perPage = std::max(1, g.columnsPerPage);
-  const int perSheet = std::clamp(g.columnsPerSheet, 1, 4);
   if (c < 0 || c % perPage != 0 || !st.canvas) return;
 
   bool front = false;
@@ -97,8 +96,7 @@ void WriteHeaderFooter(State& st, int c) {
   SetFont(st, BaseFont(st), 0);
   st.cmd.inHeaderFooter = true;
 
-  int left = g.leftMargin;
-  for (int i = 0; i < c % perSheet; ++i) left += g.columnWidth + g.columnSep[size_t(std::min(i, 2))];
+  const int left = ColumnLeft(st, c);
   const int width = g.pageWidth;
 
   if (front) {
