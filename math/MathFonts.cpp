@@ -1,5 +1,6 @@
 #include "math/MathFonts.h"
 
+#include <array>
 #include <cmath>
 
 #include "base/Cp932.h"
@@ -9,19 +10,33 @@ namespace vel {
 
 namespace {
 
-constexpr std::string_view kPrefix = "vel";
+// The faces' stems and design sizes; the names are built once, as every
+// glyph of a formula asks for one.
+enum Stem : int { kSy, kR, kEx, kTt, kTi, kMi, kStems };
+enum Size : int { k5, k7, k10, kSizes };
+
+const std::string& Named(Stem stem, Size size) {
+  static const auto names = [] {
+    constexpr std::string_view stems[kStems] = {"sy", "r", "ex", "tt", "ti", "mi"};
+    constexpr std::string_view sizes[kSizes] = {"5", "7", "10"};
+    std::array<std::string, size_t{kStems} * kSizes> a;
+    for (size_t t = 0; t < kStems; ++t)
+      for (size_t z = 0; z < kSizes; ++z)
+        a[t * kSizes + z] = "vel" + std::string(stems[t]) + std::string(sizes[z]);
+    return a;
+  }();
+  return names[static_cast<size_t>(stem) * kSizes + static_cast<size_t>(size)];
+}
 
 // The design size a kind's name carries at a level: the font is always
 // scaled to the level's size; the suffix only picks the design.
-std::string DesignSize(int level) { return level == 4 || level == 5 ? "5" : "10"; }
+Size DesignSize(int level) { return level == 4 || level == 5 ? k5 : k10; }
 
-std::string SubstituteDesignSize(MathFontKind kind, int level) {
-  if (level == 3) return "7";
-  if (level == 4 || level == 5) return kind == MathFontKind::TextItalic ? "7" : "5";
-  return "10";
+Size SubstituteDesignSize(MathFontKind kind, int level) {
+  if (level == 3) return k7;
+  if (level == 4 || level == 5) return kind == MathFontKind::TextItalic ? k7 : k5;
+  return k10;
 }
-
-std::string Named(std::string_view stem, const std::string& size) { return std::string(kPrefix) + std::string(stem) + size; }
 
 }  // namespace
 
@@ -31,33 +46,33 @@ MathFontKind MathFontKindOf(int kind) {
 
 MathFontChoice MathFontName(MathFontKind kind, int level, bool boldMath, bool substitute) {
   if (!substitute) {
-    const std::string size = DesignSize(level);
+    const Size size = DesignSize(level);
     switch (kind) {
-      case MathFontKind::SmallSymbol: return {Named("sy", "7")};
-      case MathFontKind::Roman: return {Named("r", size)};
-      case MathFontKind::Symbol: return {Named("sy", size)};
-      case MathFontKind::Extension: return {Named("ex", "10")};
-      case MathFontKind::Typewriter: return {Named("tt", "10")};
-      case MathFontKind::TextItalic: return {Named("ti", "10")};
+      case MathFontKind::SmallSymbol: return {Named(kSy, k7)};
+      case MathFontKind::Roman: return {Named(kR, size)};
+      case MathFontKind::Symbol: return {Named(kSy, size)};
+      case MathFontKind::Extension: return {Named(kEx, k10)};
+      case MathFontKind::Typewriter: return {Named(kTt, k10)};
+      case MathFontKind::TextItalic: return {Named(kTi, k10)};
       case MathFontKind::MathItalic: break;
     }
-    return {boldMath && size == "10" ? Named("mi", "7") : Named("mi", size)};
+    return {boldMath && size == k10 ? Named(kMi, k7) : Named(kMi, size)};
   }
-  const std::string size = SubstituteDesignSize(kind, level);
+  const Size size = SubstituteDesignSize(kind, level);
   const bool small = level >= 3 && level <= 5;
   switch (kind) {
     case MathFontKind::Roman:
       if (small) return {SJ("ＭＳ Ｐ明朝"), true};
-      return {Named("r", size)};
-    case MathFontKind::Symbol: return {Named("sy", size)};
-    case MathFontKind::Extension: return {Named("ex", "10")};
-    case MathFontKind::Typewriter: return {Named("tt", "10")};
-    case MathFontKind::TextItalic: return {Named("ti", size)};
+      return {Named(kR, size)};
+    case MathFontKind::Symbol: return {Named(kSy, size)};
+    case MathFontKind::Extension: return {Named(kEx, k10)};
+    case MathFontKind::Typewriter: return {Named(kTt, k10)};
+    case MathFontKind::TextItalic: return {Named(kTi, size)};
     case MathFontKind::SmallSymbol:
     case MathFontKind::MathItalic: break;
   }
   if (small) return {"Times New Roman Italic", true};
-  return {boldMath ? Named("mi", "7") : Named("mi", size)};
+  return {boldMath ? Named(kMi, k7) : Named(kMi, size)};
 }
 
 void SetMathFont(State& st, MathFontKind kind, int level, bool substitutionAllowed) {

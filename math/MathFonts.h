@@ -15,7 +15,7 @@
 namespace vel {
 
 struct MathFontChoice {
-  std::string name;         // CP932 face name
+  std::string_view name;    // CP932 face name (the text lives as long as the program)
   bool substitute = false;  // a platform face in place of a small math font
 };
 

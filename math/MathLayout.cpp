@@ -49,13 +49,13 @@ std::string_view Inner(std::string_view group) { return group.substr(1, group.si
 
 // The command name at i (after a backslash): letters, with the group byte
 // of lengroup and valgroup.
-std::string ReadName(std::string_view t, size_t& i) {
+std::string_view ReadName(std::string_view t, size_t& i) {
   const size_t start = i;
   while (i < t.size() && IsLetter(t[i])) ++i;
-  std::string name(t.substr(start, i - start));
+  const std::string_view name = t.substr(start, i - start);
   if ((name == "lengroup" || name == "valgroup") && i < t.size() &&
       (t[i] == inband::kOpenBrace || t[i] == inband::kCloseBrace))
-    name += t[i++];
+    return t.substr(start, ++i - start);
   return name;
 }
 
@@ -208,10 +208,10 @@ class SpacingPass {
   void insert(std::string& out, int level, MathAtom cur) { out += GetInsertStr(level, prev_, cur); }
 
   // The classes of a command in plain text; false for a name in no table.
-  bool commandClasses(const std::string& name, MathAtom& before, MathAtom& after, int& number) {
+  bool commandClasses(std::string_view name, MathAtom& before, MathAtom& after, int& number) {
     number = GetEachTypeCommandNum(name);
     if (number < 0) {
-      st_.message("** \\" + name + SJ("コマンドは存在しません。"));
+      st_.message("** \\" + std::string(name) + SJ("コマンドは存在しません。"));
       return false;
     }
     switch (SymbolClassOf(number)) {
@@ -267,7 +267,7 @@ class SpacingPass {
         continue;
       }
       size_t e = i + 1;
-      const std::string name = ReadName(t, e);
+      const std::string_view name = ReadName(t, e);
       if (name == "hskip") {
         std::string_view g;
         if (!TakeGroup(t, e, g)) return false;
@@ -304,8 +304,8 @@ class SpacingPass {
           size_t m = k;
           if (t[k] == '\\') {
             ++m;
-            const std::string rel = ReadName(t, m);
-            out += "\\" + rel;
+            out += '\\';
+            out += ReadName(t, m);
           } else {
             out += t[m++];
           }
@@ -355,7 +355,7 @@ class SpacingPass {
         if (k >= nucleus.size()) return true;
         if (nucleus[k] == '\\' && k + 1 < nucleus.size() && IsLetter(nucleus[k + 1])) {
           size_t e = k + 1;
-          const std::string name = ReadName(nucleus, e);
+          const std::string_view name = ReadName(nucleus, e);
           if (GetMathCommandNum(name) >= 0) {
             before = after = MathAtom::Ord;
             return true;
@@ -427,7 +427,7 @@ class PlainLayout {
         continue;
       }
       size_t e = i + 1;
-      const std::string name = ReadName(t, e);
+      const std::string_view name = ReadName(t, e);
       i = e;
       if (name == "hskip") {
         std::string_view g;
@@ -438,7 +438,7 @@ class PlainLayout {
       const int num = GetEachTypeCommandNum(name);
       const MathSymbol* s = num >= 0 ? MathSymbolOf(num) : nullptr;
       if (!s) {
-        st_.message("** \\" + name + SJ("コマンドは存在しません。"));
+        st_.message("** \\" + std::string(name) + SJ("コマンドは存在しません。"));
         return false;
       }
       if (s->metric == MathMetric::Negation) {
@@ -561,7 +561,7 @@ bool SplitMathSegments(State& st, std::string_view t, int level, std::vector<Mat
       continue;
     }
     size_t e = i + 1;
-    const std::string name = ReadName(t, e);
+    const std::string_view name = ReadName(t, e);
     const int num = GetMathCommandNum(name);
     if (num < 0) {
       pending += t.substr(i, e - i);

@@ -124,10 +124,23 @@ bool QtCanvas::storesImages() const {
 }
 
 const FaceMetrics& QtCanvas::face(const Font& f) {
-  if (lastFace_ && f.sameFace(lastFont_)) return *lastFace_;
-  lastFace_ = &QtFonts::face(f);
-  lastFont_ = f;
-  return *lastFace_;
+  auto holds = [&f](const FaceSlot& s) {
+    return s.face && s.bold == f.bold && s.italic == f.italic && s.name == f.name;
+  };
+  if (holds(faceSlots_[lastSlot_])) return *faceSlots_[lastSlot_].face;
+  for (size_t i = 0; i < faceSlots_.size(); ++i)
+    if (holds(faceSlots_[i])) {
+      lastSlot_ = i;
+      return *faceSlots_[i].face;
+    }
+  FaceSlot& s = faceSlots_[nextSlot_];
+  s.face = &QtFonts::face(f);
+  s.name = f.name;
+  s.bold = f.bold;
+  s.italic = f.italic;
+  lastSlot_ = nextSlot_;
+  nextSlot_ = (nextSlot_ + 1) % faceSlots_.size();
+  return *s.face;
 }
 
 // ---- text ----

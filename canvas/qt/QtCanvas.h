@@ -11,7 +11,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
+#include <array>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -177,8 +179,19 @@ class QtCanvas final : public Canvas {
   QPainter* painter_ = nullptr;
   double dpiX_ = 96, dpiY_ = 96;
 
-  Font lastFont_;
-  const QtFace* lastFace_ = nullptr;
+  // The faces asked for last: a formula turns between a few math faces
+  // glyph by glyph, and the process-wide table takes a lock and a string
+  // key. A name and style stand for the same face for the whole process,
+  // so entries never go stale.
+  struct FaceSlot {
+    std::string name;
+    bool bold = false;
+    bool italic = false;
+    const QtFace* face = nullptr;
+  };
+  std::array<FaceSlot, 8> faceSlots_;
+  size_t lastSlot_ = 0;  // the slot hit last
+  size_t nextSlot_ = 0;  // the slot a new face replaces
 };
 
 }  // namespace vel

@@ -512,17 +512,19 @@ bool QtFace::drawsWithInstalledFont() const {
 
 const QtFace& QtFonts::face(std::string_view cp932Name, bool bold, bool italic) {
   using Key = std::tuple<std::string, bool, bool>;
+  using Faces = std::map<Key, std::unique_ptr<QtFace>, std::less<>>;
   // Never destroyed: faces hold Qt fonts, which must not outlive the
   // application object during static destruction.
   static std::mutex mutex;
-  static std::map<Key, std::unique_ptr<QtFace>>* faces = new std::map<Key, std::unique_ptr<QtFace>>;
+  static Faces* faces = new Faces;
   static std::map<std::pair<std::string, int>, std::shared_ptr<const SfntFile>>* files =
       new std::map<std::pair<std::string, int>, std::shared_ptr<const SfntFile>>;
 
   std::lock_guard<std::mutex> lock(mutex);
-  Key key{std::string(cp932Name), bold, italic};
-  auto it = faces->find(key);
+  // Looked up without copying the name: asked for glyph by glyph.
+  auto it = faces->find(std::tuple<std::string_view, bool, bool>{cp932Name, bold, italic});
   if (it != faces->end()) return *it->second;
+  Key key{std::string(cp932Name), bold, italic};
 
   FaceFile file = FaceTable::resolve(cp932Name, bold, italic);
   auto& data = (*files)[{file.path, file.index}];
