@@ -1,5 +1,6 @@
 #include "math/MathLayout.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/Cp932.h"
@@ -148,6 +149,19 @@ int LetterKern(char c) {
   }
 }
 
+// The skip a letter kern inserts, "\\hskip{1/nch}", written once per n.
+std::string_view KernSkip(int n) {
+  switch (n) {
+    case 8: return "\\hskip{1/8ch}";
+    case 9: return "\\hskip{1/9ch}";
+    case 12: return "\\hskip{1/12ch}";
+    case 18: return "\\hskip{1/18ch}";
+    case 24: return "\\hskip{1/24ch}";
+    case 36: return "\\hskip{1/36ch}";
+    default: return {};
+  }
+}
+
 bool UnaryAfter(MathAtom prev) {
   return prev == MathAtom::Rel || prev == MathAtom::Open || prev == MathAtom::Punct || prev == MathAtom::Start;
 }
@@ -183,6 +197,7 @@ class SpacingPass {
 
   bool run(std::vector<MathSegment>& segs) {
     std::vector<MathSegment> out;
+    out.reserve(2 * segs.size());
     for (MathSegment& s : segs) {
       if (s.kind == 0) {
         std::string spaced;
@@ -249,7 +264,7 @@ class SpacingPass {
         insert(out, level, before);
         if (c == 'i') out += "\\hskip{1/18ch}";
         out += c;
-        if (const int n = IsLetter(c) ? LetterKern(c) : 0) out += "\\hskip{1/" + std::to_string(n) + "ch}";
+        if (const int n = IsLetter(c) ? LetterKern(c) : 0) out += KernSkip(n);
         prev_ = after;
         ++i;
         continue;
@@ -643,7 +658,31 @@ bool SplitMathSegments(State& st, std::string_view t, int level, std::vector<Mat
 
 bool SpaceMathSegments(State& st, std::vector<MathSegment>& segments) { return SpacingPass(st).run(segments); }
 
+namespace {
+
+// Where the first style switch (a backslash and a level byte) of plain
+// math text stands, or npos.
+size_t FindStyleSwitch(std::string_view t) {
+  for (size_t i = 0; i + 1 < t.size(); ++i) {
+    if (isLead(t[i])) {
+      ++i;
+      continue;
+    }
+    if (t[i] != '\\') continue;
+    if (t[i + 1] >= inband::kStyleNormalCap && t[i + 1] <= inband::kStyleSmallSmall) return i;
+    ++i;
+  }
+  return std::string::npos;
+}
+
+}  // namespace
+
 void ApplyStyleSwitches(std::vector<MathSegment>& segs) {
+  // Most formulas switch no level: their segments stay as they are.
+  if (std::none_of(segs.begin(), segs.end(), [](const MathSegment& s) {
+        return s.kind == 0 && FindStyleSwitch(s.text) != std::string::npos;
+      }))
+    return;
   std::vector<MathSegment> out;
   int switched = 0;
   for (MathSegment& s : segs) {
@@ -655,19 +694,7 @@ void ApplyStyleSwitches(std::vector<MathSegment>& segs) {
     std::string rest = std::move(s.text);
     int level = s.level;
     for (;;) {
-      size_t k = std::string::npos;
-      for (size_t i = 0; i + 1 < rest.size(); ++i) {
-        if (isLead(rest[i])) {
-          ++i;
-          continue;
-        }
-        if (rest[i] != '\\') continue;
-        if (rest[i + 1] >= inband::kStyleNormalCap && rest[i + 1] <= inband::kStyleSmallSmall) {
-          k = i;
-          break;
-        }
-        ++i;
-      }
+      const size_t k = FindStyleSwitch(rest);
       if (k == std::string::npos) break;
       out.push_back({rest.substr(0, k), level, 0});
       switched = level = rest[k + 1] - inband::kStyleNormalCap + 1;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 
 #include "base/Cp932.h"
 
@@ -478,8 +479,15 @@ static_assert(std::is_sorted(kFallbacks.begin(), kFallbacks.end(),
 }  // namespace
 
 int GetEachTypeCommandNum(std::string_view name) {
-  const int row = FindByName(kSymbols, kSymbolsByName, name);
-  return row < 0 ? -1 : kSymbols[static_cast<size_t>(row)].number;
+  // Hashed once: every symbol of every formula is looked up, several times.
+  static const auto byName = [] {
+    std::unordered_map<std::string_view, int> m;
+    m.reserve(2 * kSymbols.size());
+    for (const MathSymbol& s : kSymbols) m.emplace(s.name, s.number);
+    return m;
+  }();
+  const auto it = byName.find(name);
+  return it == byName.end() ? -1 : it->second;
 }
 
 const MathSymbol* MathSymbolOf(int number) {
