@@ -310,6 +310,12 @@ void QtCanvas::flushText() {
     return;
   }
   for (const HeldRun& r : held_) {
+    // Runs on the page's own baseline need no move: a PDF writes every
+    // change of the transformation out again with the clip.
+    if (r.baseline == 0) {
+      drawRun(*r.face, r.em, r.colour, r.glyphs, r.positions);
+      continue;
+    }
     painter_->save();
     painter_->translate(0, r.baseline);
     drawRun(*r.face, r.em, r.colour, r.glyphs, r.positions);
@@ -404,19 +410,29 @@ QRectF QtCanvas::cells(int l, int t, int r, int b) const {
 
 void QtCanvas::strokePath(const QPainterPath& path) {
   if (pen_.style == PenStyle::Null) return;
+  if (storesImages()) {
+    drawPathWith(qPen(), Qt::NoBrush, path);
+    return;
+  }
   painter_->strokePath(path, qPen());
+}
+
+// A PDF writes the pen and the brush out again whenever the painter's
+// change: they are left set for the next shape, which mostly has the same.
+// Every drawing call sets the pen and brush it draws with.
+void QtCanvas::drawPathWith(const QPen& pen, const QBrush& brush, const QPainterPath& path) {
+  painter_->setPen(pen);
+  painter_->setBrush(brush);
+  painter_->drawPath(path);
 }
 
 void QtCanvas::fillAndStroke(const QPainterPath& outline, const QPainterPath& fillOnly) {
   QBrush brush = qBrush();
   bool stroked = pen_.style != PenStyle::Null;
-  if (stroked && brush.style() != Qt::NoBrush && storesImages()) {
+  if (storesImages()) {
     // One path filled and stroked: a PDF writes it once.
-    painter_->save();
-    painter_->setPen(qPen());
-    painter_->setBrush(brush);
-    painter_->drawPath(outline);
-    painter_->restore();
+    if (stroked) drawPathWith(qPen(), brush, outline);
+    else if (brush.style() != Qt::NoBrush) drawPathWith(QPen(Qt::NoPen), brush, fillOnly);
     return;
   }
   if (brush.style() != Qt::NoBrush) painter_->fillPath(stroked ? outline : fillOnly, brush);

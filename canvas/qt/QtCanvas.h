@@ -149,6 +149,7 @@ class QtCanvas final : public Canvas {
   QPointF centre(double x, double y) const;
   QRectF cells(int l, int t, int r, int b) const;
   void strokePath(const QPainterPath& path);
+  void drawPathWith(const QPen& pen, const QBrush& brush, const QPainterPath& path);
   QPen qPen() const;
   QBrush qBrush() const;
   // Shape outline for a box whose right/bottom edges are excluded; inset
