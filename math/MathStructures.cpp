@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_map>
 
 #include "base/Cp932.h"
 #include "base/InBand.h"
@@ -105,15 +106,26 @@ constexpr KernRow kGreekKerns[] = {
     {"Omicron", ".17", ""},
 };
 
-bool InNames(const char* names, std::string_view name) {
-  std::string_view list(names);
-  for (size_t i = 0; i < list.size();) {
-    size_t j = list.find(' ', i);
-    if (j == std::string_view::npos) j = list.size();
-    if (list.substr(i, j - i) == name) return true;
-    i = j + 1;
+// A kern table by nucleus name, split once: every script asks. The first
+// row naming a nucleus holds.
+template <size_t N>
+std::unordered_map<std::string_view, const KernRow*> KernIndex(const KernRow (&rows)[N]) {
+  std::unordered_map<std::string_view, const KernRow*> index;
+  for (const KernRow& r : rows) {
+    const std::string_view list(r.names);
+    for (size_t i = 0; i < list.size();) {
+      size_t j = list.find(' ', i);
+      if (j == std::string_view::npos) j = list.size();
+      index.emplace(list.substr(i, j - i), &r);
+      i = j + 1;
+    }
   }
-  return false;
+  return index;
+}
+
+const KernRow* FindKern(const std::unordered_map<std::string_view, const KernRow*>& index, std::string_view name) {
+  const auto it = index.find(name);
+  return it == index.end() ? nullptr : it->second;
 }
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -654,14 +666,13 @@ ScriptKerns ScriptKernsOf(std::string_view nucleus) {
   if (nucleus[0] != '\\') {
     const char last = nucleus.back();
     if (!IsLetter(last)) return {};
-    const std::string_view name(&last, 1);
-    for (const KernRow& r : kLatinKerns)
-      if (InNames(r.names, name)) return {r.sub, r.sup};
+    static const auto latin = KernIndex(kLatinKerns);
+    if (const KernRow* r = FindKern(latin, std::string_view(&last, 1))) return {r->sub, r->sup};
     return last >= 'A' && last <= 'Z' ? ScriptKerns{".2", ""} : ScriptKerns{};
   }
   if (!IsGreekCommand(nucleus)) return {};
-  for (const KernRow& r : kGreekKerns)
-    if (InNames(r.names, nucleus.substr(1))) return {r.sub, r.sup};
+  static const auto greek = KernIndex(kGreekKerns);
+  if (const KernRow* r = FindKern(greek, nucleus.substr(1))) return {r->sub, r->sup};
   return {};
 }
 
