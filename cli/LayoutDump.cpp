@@ -94,11 +94,11 @@ class Json {
   bool afterKey_ = false;
 };
 
-void words(Json& j, const std::vector<WordInfo>& ws, const WordTexts& texts, int first, int last) {
+void words(Json& j, const WordList& ws, const WordTexts& texts, int first, int last) {
   j.key("words");
   j.open('[');
   for (int w = first; w <= last && w < static_cast<int>(ws.size()); ++w) {
-    const WordInfo& wi = ws[w];
+    const WordInfo wi = ws[static_cast<size_t>(w)];
     j.open('{');
     j.kv("kind", wi.kind);
     j.kv("subtype", wi.subType);
@@ -115,7 +115,7 @@ void words(Json& j, const std::vector<WordInfo>& ws, const WordTexts& texts, int
 }
 
 // Lines with their words; a line's plain text is its kind-0 words joined.
-void lines(Json& j, const std::vector<LineInfo>& ls, const std::vector<WordInfo>& ws,
+void lines(Json& j, const std::vector<LineInfo>& ls, const WordList& ws,
            const WordTexts& texts, const std::vector<ColumnInfo>* columns) {
   j.key("lines");
   j.open('[');

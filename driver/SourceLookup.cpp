@@ -70,12 +70,12 @@ std::optional<SourcePlace> runningTextSource(const State& st, const DrawnWord& d
                                                                           : int(st.wordList.size()) - 1;
   // A page of the other parity shows the odd pages' text when no even one
   // was set: then any command of the kind set it.
-  const WordInfo* setBy = nullptr;
+  std::optional<WordInfo> setBy;
   for (const bool sameParity : {true, false}) {
     for (int i = 0; i < int(st.wordList.size()) && !(setBy && i > lastWord); ++i) {
-      const WordInfo& w = st.wordList[size_t(i)];
+      const WordInfo w = st.wordList[size_t(i)];
       if (w.kind != kind || (sameParity && (w.subType & 1) != d.parity)) continue;
-      setBy = &w;
+      setBy = w;
       if (i > lastWord) break;
     }
     if (setBy) break;
@@ -134,7 +134,7 @@ std::optional<SourcePlace> SourceLookup::sourceOf(const DrawnWord& w) {
         const size_t n = st.miniPageList.size();
         owners_.assign(n, {-1, 0});
         std::vector<int> within(n, -1);
-        auto scan = [&](const std::vector<WordInfo>& words, int inMini) {
+        auto scan = [&](const WordList& words, int inMini) {
           for (const WordInfo& x : words)
             if ((x.kind == cmd::Float || x.kind == cmd::MiniPage) && x.value >= 0 && size_t(x.value) < n &&
                 owners_[size_t(x.value)].first < 0) {

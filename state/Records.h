@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "state/WordList.h"
 #include "state/WordTexts.h"
 #include "base/Shared.h"
 #include "canvas/Canvas.h"
@@ -18,19 +19,6 @@ namespace vel {
 
 using LengthNameList = NameList<int>;
 using ValueNameList = NameList<double>;
-
-struct WordInfo {
-  int32_t width = 0;
-  int32_t height = 0;  // above the baseline
-  int32_t depth = 0;   // below the baseline
-  int32_t kind = 0;
-  int32_t subType = 0;
-  int32_t value = 0;
-  int32_t valueA = 0;  // for register assignments: the two halves of the double
-  int32_t valueB = 0;
-  int32_t line = 0;  // source line index
-  int32_t pos = 0;   // 1-based byte position in that line
-};
 
 struct LineInfo {
   int32_t lastWord = 0;
@@ -77,7 +65,7 @@ struct PageInfo {
 // A block typeset apart: \minipage contents, floats and footnotes.
 struct MiniPage {
   WordTexts wordTexts;
-  std::vector<WordInfo> words;
+  WordList words;
   std::vector<LineInfo> lines;
   int width = 0;
   int height = 0;  // above the reference line

@@ -84,7 +84,7 @@ struct State {
   // The error that stopped this run (set by the reports of state/Reports.h).
   std::optional<SourceError> error;
 
-  std::vector<WordInfo> wordList;
+  WordList wordList;
   WordTexts wordTextList;
   std::vector<LineInfo> lineList;
   std::vector<ColumnInfo> columnList;

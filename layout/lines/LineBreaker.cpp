@@ -42,7 +42,7 @@ uint16_t lastCode(std::string_view t) {
 
 }  // namespace
 
-LineBreaker::LineBreaker(State& st, SourceCursor& cur, std::vector<WordInfo>& words, bool main,
+LineBreaker::LineBreaker(State& st, SourceCursor& cur, WordList& words, bool main,
                          std::vector<LineInfo>& lines, WordTexts& texts)
     : st_(st), cur_(&cur), words_(words), lines_(lines), texts_(texts), main_(main) {
   lineStart_ = static_cast<int>(words_.size());
@@ -87,7 +87,7 @@ void LineBreaker::takeWord(const WordInfo& w) {
 }
 
 int LineBreaker::afterAppend(int index) {
-  WordInfo& w = words_[static_cast<size_t>(index)];
+  WordInfo w = words_[static_cast<size_t>(index)];
   const int k = w.kind;
   if (IsUserLengthAssignment(k)) {
     int i = UserLengthOfKind(k);
@@ -105,6 +105,7 @@ int LineBreaker::afterAppend(int index) {
       !lineHasWordsBefore(index)) {
     w.kind = cmd::Inert;
     w.width = w.height = w.depth = 0;
+    words_.set(static_cast<size_t>(index), w);
     texts_.clearText(static_cast<size_t>(index));
     return 0;
   }
@@ -289,13 +290,14 @@ int LineBreaker::closeUnderlinePart(int sm, int last) {
     maxH = std::max(maxH, words_[static_cast<size_t>(i)].height);
     maxD = std::max(maxD, words_[static_cast<size_t>(i)].depth);
   }
-  WordInfo& m = words_[static_cast<size_t>(sm)];
+  WordInfo m = words_[static_cast<size_t>(sm)];
   // Measuring the span's rule also checks its style.
   const Result<Extent> span = UnderlineSpan(st_, std::string(texts_[static_cast<size_t>(sm)]), m.subType, Extent{0, maxH, maxD}, false, 0, 0);
   if (!span) return fail(-10, m.subType == cmd::UnderlineCapitalStart ? "Underline" : "underline", m.line);
   m.height = maxH;
   m.value = maxD;
   m.depth = span->depth;
+  words_.set(static_cast<size_t>(sm), m);
   st_.line.lineHeight = std::max(st_.line.lineHeight, m.height);
   st_.line.lineDepth = std::max(st_.line.lineDepth, m.depth);
   return 0;
@@ -434,11 +436,12 @@ int LineBreaker::overflow(int index) {
     // end vanish (over command words that take no room), and its width is
     // what its words occupy.
     for (int i = breakAt - 1; i >= lineStart_; --i) {
-      WordInfo& x = words_[static_cast<size_t>(i)];
+      WordInfo x = words_[static_cast<size_t>(i)];
       if (x.kind == cmd::Inert || (takesNoRoom(x) && !IsRemovableSpacing(x.kind))) continue;
       if (!IsRemovableSpacing(x.kind) && !isSpaceWord(i)) break;
       x.kind = cmd::Inert;
       x.width = x.height = x.depth = 0;
+      words_.set(static_cast<size_t>(i), x);
       texts_.clearText(static_cast<size_t>(i));
     }
     L.hpos = L.lineHeight = L.lineDepth = L.wordCount = 0;
@@ -460,10 +463,11 @@ void LineBreaker::startLineFrom(int first) {
   L.hpos = L.lineHeight = L.lineDepth = L.wordCount = 0;
   bool leading = true;
   for (int i = first; i < static_cast<int>(words_.size()); ++i) {
-    WordInfo& x = words_[static_cast<size_t>(i)];
+    WordInfo x = words_[static_cast<size_t>(i)];
     if (leading && (IsRemovableSpacing(x.kind) || isSpaceWord(i))) {
       x.kind = cmd::Inert;
       x.width = x.height = x.depth = 0;
+      words_.set(static_cast<size_t>(i), x);
       texts_.clearText(static_cast<size_t>(i));
       continue;
     }
@@ -539,7 +543,7 @@ int LineBreaker::headNextColumn(int first, int skip) {
   std::string queued;
   for (const std::string& t : L.nextColumnHeadList) queued += t;
   const WordInfo at = words_[static_cast<size_t>(first)];
-  std::vector<WordInfo> dropped(words_.begin() + first, words_.end());
+  const std::vector<WordInfo> dropped = words_.tail(static_cast<size_t>(first));
   const std::vector<WordTexts::Span> droppedTexts = texts_.cut(static_cast<size_t>(first));
   words_.resize(static_cast<size_t>(first));
   const CharStyle chrAfter = st_.chr;
@@ -565,8 +569,10 @@ int LineBreaker::headNextColumn(int first, int skip) {
   }
   // The queued words stand where the dropped line began.
   for (size_t i = static_cast<size_t>(first); i < words_.size(); ++i) {
-    words_[i].line = at.line;
-    words_[i].pos = at.pos;
+    WordInfo x = words_[i];
+    x.line = at.line;
+    x.pos = at.pos;
+    words_.set(i, x);
   }
 
   ApplyCharStyle(st_, chrAfter);

@@ -33,7 +33,7 @@ int Fail(State& st, SourceCursor& cur, int code, const std::string& name, int li
 
 class LineBreaker {
  public:
-  LineBreaker(State& st, SourceCursor& cur, std::vector<WordInfo>& words, bool main, std::vector<LineInfo>& lines,
+  LineBreaker(State& st, SourceCursor& cur, WordList& words, bool main, std::vector<LineInfo>& lines,
               WordTexts& texts);
 
   // Appends a word and breaks lines as it requires. 0, kRescan or a
@@ -75,7 +75,7 @@ class LineBreaker {
 
   State& st_;
   SourceCursor* cur_;  // the document's, or the queued head text's while it is read
-  std::vector<WordInfo>& words_;
+  WordList& words_;
   std::vector<LineInfo>& lines_;
   WordTexts& texts_;
   bool main_;

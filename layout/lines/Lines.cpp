@@ -76,13 +76,13 @@ bool InCharSet(std::string_view set, uint16_t code) {
   return false;
 }
 
-void SetWordInfo(std::vector<WordInfo>& words, int width, int pos, int line, int valueA, int valueB, int subType,
+void SetWordInfo(WordList& words, int width, int pos, int line, int valueA, int valueB, int subType,
                  int value, int kind, int depth, int height) {
   words.push_back(WordInfo{width, height, depth, kind, subType, value, valueA, valueB, line, pos});
 }
 
-void InsertWordInfo(std::vector<WordInfo>& words, int index, const WordInfo& w) {
-  words.insert(words.begin() + index, w);
+void InsertWordInfo(WordList& words, int index, const WordInfo& w) {
+  words.insert(static_cast<size_t>(index), w);
 }
 
 Justification JustificationOf(const LineInfo& line) {

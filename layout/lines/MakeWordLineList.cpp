@@ -15,7 +15,7 @@ int Fail(State& st, SourceCursor& cur, int code, const std::string& name, int li
 
 }  // namespace lines
 
-Result<int> MakeWordLineList(State& st, Lines& source, std::vector<WordInfo>& words, bool mainText,
+Result<int> MakeWordLineList(State& st, Lines& source, WordList& words, bool mainText,
                              std::vector<LineInfo>& lines, WordTexts& texts) {
   lines::SourceCursor cursor{source, 0, 0, {}};
   lines::LineBreaker breaker(st, cursor, words, mainText, lines, texts);

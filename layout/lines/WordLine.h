@@ -14,7 +14,7 @@ namespace vel {
 // Words and lines of `source` (the document body when mainText, else a
 // block's text): the height used, or the failure (its command and line;
 // "** name のエラー" written when the command is named).
-Result<int> MakeWordLineList(State& st, Lines& source, std::vector<WordInfo>& words, bool mainText,
+Result<int> MakeWordLineList(State& st, Lines& source, WordList& words, bool mainText,
                              std::vector<LineInfo>& lines, WordTexts& texts);
 
 // Classes of the previous word, for automatic Japanese-Latin spacing.
@@ -43,9 +43,9 @@ bool InPunctuationSet(uint16_t code);
 // Membership of a CP932 character in a set string (XHead, XTail).
 bool InCharSet(std::string_view set, uint16_t code);
 
-void SetWordInfo(std::vector<WordInfo>& words, int width, int pos, int line, int valueA, int valueB, int subType,
+void SetWordInfo(WordList& words, int width, int pos, int line, int valueA, int valueB, int subType,
                  int value, int kind, int depth, int height);
-void InsertWordInfo(std::vector<WordInfo>& words, int index, const WordInfo& w);
+void InsertWordInfo(WordList& words, int index, const WordInfo& w);
 
 // Records a line. Returns 1 when added, 0 when added after a column was
 // closed before it, -2 when dropped because text waits for the head of the

@@ -250,12 +250,12 @@ int AnchorPage(const State& st, int end) {
 // it, the words from `end` on set aside meanwhile.
 Counters CountersBefore(State& st, int end, int anchorPage) {
   const int from = FirstWordOfPage(st, anchorPage);
-  std::vector<WordInfo> words(st.wordList.begin() + end, st.wordList.end());
+  const std::vector<WordInfo> words = st.wordList.tail(static_cast<size_t>(end));
   const size_t textEnd = std::min(st.wordTextList.size(), static_cast<size_t>(end));
   const std::vector<WordTexts::Span> texts = st.wordTextList.cut(textEnd);
   st.wordList.resize(static_cast<size_t>(end));
   Counters before = ReplayFrom(st, from, st.pageList[static_cast<size_t>(anchorPage)].counters);
-  st.wordList.insert(st.wordList.end(), words.begin(), words.end());
+  for (const WordInfo& w : words) st.wordList.push_back(w);
   for (const WordTexts::Span& s : texts) st.wordTextList.pushSpan(s);
   return before;
 }

@@ -386,10 +386,10 @@ TEST(WriteHeaderFooterTest, FrontMatterPagesShowOnlyTheirNumberAtTheRight) {
 TEST(PageDisplayReplay, ReplayRunsTheCommandsFromTheFirstWordAndDrawsNothing) {
   SheetFixture f;
   f.word(vel::cmd::LengthCounter, 0, "7, 1");
-  f.st.wordList.back().subType = 1;  // \setcounter
+  f.retouchLast([](vel::WordInfo& w) { w.subType = 1; });  // \setcounter
   const int first = f.word(0, 500, "A");
   f.word(vel::cmd::LengthCounter, 0, "8, 2");
-  f.st.wordList.back().subType = 1;
+  f.retouchLast([](vel::WordInfo& w) { w.subType = 1; });
   f.line(1, 500, 1, 100000);
   f.column();
   f.canvas.clearLog();
@@ -406,10 +406,10 @@ TEST(PageDisplayReplay, AMiniPageThatHoldsItselfEnds) {
   m.depth = 1000;
   f.st.miniPageList.push_back(m);
   f.word(vel::cmd::MiniPage, 500, "", 0);
-  f.st.miniPageList[0].words.back().value = 0;
+  f.retouchLast([](vel::WordInfo& w) { w.value = 0; }, 0);
   f.line(1, 500, 1, 10000, 0, 0);
   f.word(vel::cmd::MiniPage, 500, "");
-  f.st.wordList.back().value = 0;
+  f.retouchLast([](vel::WordInfo& w) { w.value = 0; });
   f.line(1, 500, 1, 100000);
   f.column();
   f.draw();  // returns

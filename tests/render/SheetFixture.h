@@ -57,6 +57,15 @@ struct SheetFixture : StateFixture {
     return static_cast<int>(words.size()) - 1;
   }
 
+  // Changes the last word appended (words are written back whole).
+  template <class Edit>
+  void retouchLast(Edit edit, int mini = -1) {
+    auto& words = mini < 0 ? st.wordList : st.miniPageList[size_t(mini)].words;
+    vel::WordInfo w = words.back();
+    edit(w);
+    words.set(words.size() - 1, w);
+  }
+
   // Closes a line after the last word appended.
   void line(int kind, int width, int count, int lineWidth, int offset = 0, int mini = -1) {
     auto& words = mini < 0 ? st.wordList : st.miniPageList[size_t(mini)].words;
