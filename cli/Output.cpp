@@ -15,18 +15,21 @@ namespace vel {
 
 // The PDF is printed: the same job as the desktop program's print command,
 // on a PDF writer whose printable area is the whole paper.
-bool WritePdf(Engine& engine, const std::string& path, SheetRange range, const std::string& fileName) {
+bool WritePdf(Engine& engine, const std::string& path, SheetRange range, const std::string& fileName,
+              PdfStructure* structureLater) {
   State* st = engine.state();
   if (!st) return false;
   // The job titles the file after the document's own name.
   const std::string name = st->fileName;
   st->fileName = fileName;
   PdfPrintDevice pdf(path, st->geo.paperWidthMM, st->geo.paperHeightMM);
+  if (structureLater) pdf.leaveStructure();
   PrintRange r;
   r.first = range.first;
   r.last = range.last;
   PrintResult result = PrintSheets(engine, pdf, r);
   st->fileName = name;
+  if (structureLater) *structureLater = pdf.structure();
   return result == PrintResult::Done;
 }
 

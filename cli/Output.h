@@ -4,6 +4,7 @@
 #include <string>
 
 #include "driver/Engine.h"
+#include "shell/PdfStructure.h"
 
 namespace vel {
 
@@ -13,7 +14,10 @@ struct SheetRange {
 };
 
 // PDF pages of the document's paper size, titled "VELDRIS(" + name + ")".
-bool WritePdf(Engine& engine, const std::string& path, SheetRange range, const std::string& fileName);
+// With `structureLater`, the outline, labels and links are not added but
+// left there for AddPdfStructure.
+bool WritePdf(Engine& engine, const std::string& path, SheetRange range, const std::string& fileName,
+              PdfStructure* structureLater = nullptr);
 // dir/sheet-NNN.png at dpi x zoom.
 bool WritePngs(Engine& engine, const std::string& dir, SheetRange range, double dpi, double zoom);
 

@@ -333,6 +333,7 @@ int TypesetOnce(const Options& o, const vel::AppSettings& as, const QString& own
   }
 
   const bool output = !o.pdf.empty() || !o.pngDir.empty();
+  std::optional<vel::PdfStructure> pdfStructure;
   if (status != vel::RunStatus::Stopped && output && engine.sheets == 0) {
     std::cerr << "veldris-render: the document has no sheets: nothing written\n";
     return 2;
@@ -345,8 +346,9 @@ int TypesetOnce(const Options& o, const vel::AppSettings& as, const QString& own
       std::cerr << "veldris-render: the document has " << engine.sheets << " sheet(s): writing sheet " << last
                 << "\n";
     if (!o.pdf.empty() && !vel::WriteBeside(o.pdf, [&](const std::string& tmp) {
-          return vel::WritePdf(engine, tmp, range, fi.fileName().toStdString());
+          return vel::WritePdf(engine, tmp, range, fi.fileName().toStdString(), &pdfStructure.emplace());
         })) {
+      pdfStructure.reset();
       std::cerr << "veldris-render: cannot write " << o.pdf << "\n";
       rc = 2;
     }
@@ -358,6 +360,14 @@ int TypesetOnce(const Options& o, const vel::AppSettings& as, const QString& own
   // Background images are read only when the sheets are drawn.
   if (filesRead && engine.state())
     filesRead->insert(filesRead->end(), engine.state()->origins.images.begin(), engine.state()->origins.images.end());
+  // The PDF's outline, labels and links go in once the run's pages are let
+  // go: the rewrite reads the whole file, and a long document's words
+  // would otherwise still take their room beside it. A file that cannot be
+  // rewritten keeps what was written.
+  if (pdfStructure) {
+    engine.ForgetPages();
+    (void)vel::AddPdfStructure(o.pdf, *pdfStructure);
+  }
   return rc;
 }
 

@@ -194,7 +194,7 @@ bool PdfPrintDevice::endDocument() {
   if (jpegs_) (void)StoreJpegFilesAsIs(QString::fromStdString(path_), *jpegs_);
   // Then the outline, page labels, links and document information (a file
   // that cannot be rewritten keeps what Qt wrote).
-  (void)AddPdfStructure(path_, structure_);
+  if (!structureLeft_) (void)AddPdfStructure(path_, structure_);
   return true;
 }
 

@@ -122,10 +122,16 @@ class PdfPrintDevice final : public PrintDevice {
   int offsetY() const override { return 0; }
   Canvas& canvas() override;
   void setStructure(const PdfStructure& s) override { structure_ = s; }
+  // The outline, labels and links are left for the caller to add
+  // (AddPdfStructure) once it has let go of the pages: the rewrite reads
+  // the whole file, and the run's words would otherwise still be held.
+  void leaveStructure() { structureLeft_ = true; }
+  const PdfStructure& structure() const { return structure_; }
 
  private:
   std::string path_;
   PdfStructure structure_;
+  bool structureLeft_ = false;
   double paperW_, paperH_;
   int dpi_;
   std::unique_ptr<QPdfWriter> writer_;
