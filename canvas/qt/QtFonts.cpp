@@ -510,9 +510,28 @@ bool QtFace::drawsWithInstalledFont() const {
   return installed_;
 }
 
-const QtFace& QtFonts::face(std::string_view cp932Name, bool bold, bool italic) {
+namespace {
+
+// Face keys compared as views, so that a lookup needs no copy of the name
+// (one compiler's library does not compare tuples of unlike types).
+struct FaceKeyLess {
+  using is_transparent = void;
   using Key = std::tuple<std::string, bool, bool>;
-  using Faces = std::map<Key, std::unique_ptr<QtFace>, std::less<>>;
+  using View = std::tuple<std::string_view, bool, bool>;
+  static View view(const Key& k) { return {std::get<0>(k), std::get<1>(k), std::get<2>(k)}; }
+  static View view(const View& v) { return v; }
+  template <class A, class B>
+  bool operator()(const A& a, const B& b) const {
+    return view(a) < view(b);
+  }
+};
+
+}  // namespace
+
+const QtFace& QtFonts::face(std::string_view cp932Name, bool bold, bool italic) {
+  using Key = FaceKeyLess::Key;
+  using View = FaceKeyLess::View;
+  using Faces = std::map<Key, std::unique_ptr<QtFace>, FaceKeyLess>;
   // Never destroyed: faces hold Qt fonts, which must not outlive the
   // application object during static destruction.
   static std::mutex mutex;
@@ -522,7 +541,7 @@ const QtFace& QtFonts::face(std::string_view cp932Name, bool bold, bool italic) 
 
   std::lock_guard<std::mutex> lock(mutex);
   // Looked up without copying the name: asked for glyph by glyph.
-  auto it = faces->find(std::tuple<std::string_view, bool, bool>{cp932Name, bold, italic});
+  auto it = faces->find(View{cp932Name, bold, italic});
   if (it != faces->end()) return *it->second;
   Key key{std::string(cp932Name), bold, italic};
 
