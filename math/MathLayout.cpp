@@ -108,14 +108,15 @@ bool SplitMatrix(std::string_view body, bool threeColumns, std::string& out) {
 
 // ---- the spacing pass ----
 
-// The letter kerns: after these letters 1/n ch (n by letter, 0 for none).
-int LetterKern(char c) {
+// The letter kerns: the skip of 1/n ch that follows these letters (n by
+// letter; nothing for the others).
+std::string_view LetterKern(char c) {
   switch (c) {
-    case 'V': return 8;
+    case 'V': return "\\hskip{1/8ch}";
     case 'F':
-    case 'f': return 9;
+    case 'f': return "\\hskip{1/9ch}";
     case 'P':
-    case 'T': return 12;
+    case 'T': return "\\hskip{1/12ch}";
     case 'C':
     case 'I':
     case 'J':
@@ -126,7 +127,7 @@ int LetterKern(char c) {
     case 'k':
     case 'l':
     case 'p':
-    case 't': return 18;
+    case 't': return "\\hskip{1/18ch}";
     case 'A':
     case 'E':
     case 'K':
@@ -135,7 +136,7 @@ int LetterKern(char c) {
     case 'U':
     case 'W':
     case 'd':
-    case 'q': return 24;
+    case 'q': return "\\hskip{1/24ch}";
     case 'B':
     case 'H':
     case 'R':
@@ -144,20 +145,7 @@ int LetterKern(char c) {
     case 'b':
     case 'i':
     case 'r':
-    case 'v': return 36;
-    default: return 0;
-  }
-}
-
-// The skip a letter kern inserts, "\\hskip{1/nch}", written once per n.
-std::string_view KernSkip(int n) {
-  switch (n) {
-    case 8: return "\\hskip{1/8ch}";
-    case 9: return "\\hskip{1/9ch}";
-    case 12: return "\\hskip{1/12ch}";
-    case 18: return "\\hskip{1/18ch}";
-    case 24: return "\\hskip{1/24ch}";
-    case 36: return "\\hskip{1/36ch}";
+    case 'v': return "\\hskip{1/36ch}";
     default: return {};
   }
 }
@@ -264,7 +252,7 @@ class SpacingPass {
         insert(out, level, before);
         if (c == 'i') out += "\\hskip{1/18ch}";
         out += c;
-        if (const int n = IsLetter(c) ? LetterKern(c) : 0) out += KernSkip(n);
+        if (IsLetter(c)) out += LetterKern(c);
         prev_ = after;
         ++i;
         continue;
