@@ -33,6 +33,16 @@ int FaceMetrics::textWidth(std::string_view s, double em) const {
   return int(total);
 }
 
+TextMetrics Canvas::metrics(const Font& f) {
+  const FaceMetrics& m = face(f);
+  for (const KnownMetrics& k : knownMetrics_)
+    if (k.face == &m && k.height == f.height) return k.metrics;
+  KnownMetrics& k = knownMetrics_[nextKnown_];
+  nextKnown_ = (nextKnown_ + 1) % knownMetrics_.size();
+  k = {&m, f.height, m.metrics(m.emOf(f.height))};
+  return k.metrics;
+}
+
 void Canvas::textOutPlaced(const Font& f, int y, const std::vector<PlacedChar>& chars) {
   for (const PlacedChar& c : chars) {
     char bytes[2];
@@ -41,6 +51,22 @@ void Canvas::textOutPlaced(const Font& f, int y, const std::vector<PlacedChar>& 
     bytes[n++] = static_cast<char>(c.code & 0xFF);
     textOut(f, c.x, y, std::string_view(bytes, n));
   }
+}
+
+void Canvas::bezierPolygon(const std::vector<Point>& pts) {
+  constexpr int kSteps = 16;
+  std::vector<Point> flat;
+  if (!pts.empty()) flat.push_back(pts[0]);
+  for (size_t i = 1; i + 2 < pts.size(); i += 3) {
+    const Point p0 = pts[i - 1], c1 = pts[i], c2 = pts[i + 1], p1 = pts[i + 2];
+    for (int k = 1; k <= kSteps; ++k) {
+      const double t = double(k) / kSteps, u = 1 - t;
+      const double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
+      flat.push_back({int(std::lround(a * p0.x + b * c1.x + c * c2.x + d * p1.x)),
+                      int(std::lround(a * p0.y + b * c1.y + c * c2.y + d * p1.y))});
+    }
+  }
+  polygon(flat);
 }
 
 void Canvas::tileBitmap(const Bitmap& b, int left, int top, int right, int bottom, double originX, double originY,

@@ -8,6 +8,7 @@
 // right and bottom edges, arcs given by a bounding box and two radial points.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -116,7 +117,7 @@ class Canvas {
 
   // ---- measuring: the same results on every surface ----
   virtual const FaceMetrics& face(const Font& f) = 0;
-  TextMetrics metrics(const Font& f) { const FaceMetrics& m = face(f); return m.metrics(m.emOf(f.height)); }
+  TextMetrics metrics(const Font& f);
   int charWidth(const Font& f, uint16_t code) { const FaceMetrics& m = face(f); return m.charWidth(code, m.emOf(f.height)); }
   int textWidth(const Font& f, std::string_view s) { const FaceMetrics& m = face(f); return m.textWidth(s, m.emOf(f.height)); }
 
@@ -150,6 +151,12 @@ class Canvas {
   virtual void polyline(const std::vector<Point>& pts) = 0;
   // Filled with the brush (alternate rule) and outlined with the pen.
   virtual void polygon(const std::vector<Point>& pts) = 0;
+  // A closed outline of cubic Bezier pieces, filled and outlined as
+  // polygon() is: pts[0] starts it, then each piece is two control points
+  // and its end (a straight piece has its controls on the line). This
+  // default draws a polygon through points of the curves; a surface that
+  // keeps curves (PDF) writes a few control points instead of many vertices.
+  virtual void bezierPolygon(const std::vector<Point>& pts);
   virtual void rectangle(int left, int top, int right, int bottom) = 0;
   virtual void roundRect(int left, int top, int right, int bottom, int ellipseW, int ellipseH) = 0;
   virtual void ellipse(int left, int top, int right, int bottom) = 0;
@@ -190,6 +197,14 @@ class Canvas {
  protected:
   Pen pen_;
   Brush brush_;
+  // Formulas ask for the metrics of a few faces and sizes over and over.
+  struct KnownMetrics {
+    const FaceMetrics* face = nullptr;
+    int height = 0;
+    TextMetrics metrics;
+  };
+  std::array<KnownMetrics, 4> knownMetrics_{};
+  size_t nextKnown_ = 0;
   Point pos_;
   std::optional<Region> clip_;
 };

@@ -25,6 +25,7 @@ class InklessCanvas : public Canvas {
   void lineTo(int x, int y) override { pos_ = {x, y}; }
   void polyline(const std::vector<Point>&) override {}
   void polygon(const std::vector<Point>&) override {}
+  void bezierPolygon(const std::vector<Point>&) override {}
   void rectangle(int, int, int, int) override {}
   void roundRect(int, int, int, int, int, int) override {}
   void ellipse(int, int, int, int) override {}

@@ -33,7 +33,10 @@ class ShapeScope {
   Brush brush_;
 };
 
-void FillOutline(State& st, double x0, double y0, const std::vector<Pt>& outline) {
+// Filled and outlined in the font colour: a polygon, or with `curves` an
+// outline of cubic Bezier pieces (a start, then two controls and an end per
+// piece).
+void FillOutline(State& st, double x0, double y0, const std::vector<Pt>& outline, bool curves = false) {
   std::vector<Point> v;
   v.reserve(outline.size());
   for (const Pt& p : outline) v.push_back(TurnedPoint(st, x0, y0, p.across, p.down));
@@ -41,7 +44,8 @@ void FillOutline(State& st, double x0, double y0, const std::vector<Pt>& outline
   solid.color = st.chr.font.color;
   st.canvas->setPen(Pen{1, st.chr.font.color, PenStyle::Solid});
   st.canvas->setBrush(solid);
-  st.canvas->polygon(v);
+  if (curves) st.canvas->bezierPolygon(v);
+  else st.canvas->polygon(v);
 }
 
 void Polyline(State& st, double x0, double y0, int width, const std::vector<Pt>& pts) {
@@ -51,22 +55,49 @@ void Polyline(State& st, double x0, double y0, int width, const std::vector<Pt>&
   st.canvas->polyline(v);
 }
 
-// Points of a circular arc through (chordX, 0) and (chordX, 2L) with
-// sagitta s, bulging to the left (dir -1) or right (dir 1), from top to
-// bottom in 51 samples.
-std::vector<Pt> Arc(double chordX, int a, double s, int dir) {
+void StraightPiece(std::vector<Pt>& out, Pt to) {
+  const Pt from = out.back();
+  out.push_back(from);
+  out.push_back(to);
+  out.push_back(to);
+}
+
+// The pieces of a curve whose both coordinates are polynomials of degree at
+// most two in its parameter (a parabola, a line): one piece, exactly.
+template <typename F>
+void QuadraticPiece(std::vector<Pt>& out, F f, double from, double to) {
+  const Pt p0 = f(from), p2 = f(to), mid = f((from + to) / 2);
+  const Pt q{2 * mid.across - (p0.across + p2.across) / 2, 2 * mid.down - (p0.down + p2.down) / 2};
+  out.push_back({p0.across + 2 * (q.across - p0.across) / 3, p0.down + 2 * (q.down - p0.down) / 3});
+  out.push_back({p2.across + 2 * (q.across - p2.across) / 3, p2.down + 2 * (q.down - p2.down) / 3});
+  out.push_back(p2);
+}
+
+// A circular arc through (chordX, 0) and (chordX, 2L) with sagitta s,
+// bulging to the left (dir -1) or right (dir 1), from top to bottom (or
+// bottom to top when `upward`), in Bezier pieces of at most a quarter turn
+// each. The start is pushed only when `out` is empty.
+void Arc(std::vector<Pt>& out, double chordX, int a, double s, int dir, bool upward) {
   const double L = a / 2;  // integer halving, as the sign's chord is whole units
-  std::vector<Pt> out;
+  const Pt top{chordX, 0}, bottom{chordX, 2 * L};
+  if (out.empty()) out.push_back(upward ? bottom : top);
   if (s <= 0) {
-    for (int i = 0; i <= 50; ++i) out.push_back({chordX, 2 * L * i / 50});
-    return out;
+    StraightPiece(out, upward ? top : bottom);
+    return;
   }
   const double w = (L * L - s * s) / (2 * s), M = s + w, N = std::atan2(L, w);
-  for (int i = 0; i <= 50; ++i) {
-    const double phi = -N + 2 * N * 0.02 * i;
-    out.push_back({chordX - dir * w + dir * M * std::cos(phi), L + M * std::sin(phi)});
+  auto at = [&](double phi) { return Pt{chordX - dir * w + dir * M * std::cos(phi), L + M * std::sin(phi)}; };
+  // The derivative along the arc, per radian.
+  auto along = [&](double phi) { return Pt{-dir * M * std::sin(phi), M * std::cos(phi)}; };
+  const int pieces = std::max(1, static_cast<int>(std::ceil(2 * N / (std::acos(-1.0) / 2))));
+  const double step = (upward ? -2 * N : 2 * N) / pieces, k = 4.0 / 3.0 * std::tan(step / 4);
+  double phi = upward ? N : -N;
+  for (int i = 0; i < pieces; ++i, phi += step) {
+    const Pt p0 = at(phi), p1 = at(phi + step), d0 = along(phi), d1 = along(phi + step);
+    out.push_back({p0.across + k * d0.across, p0.down + k * d0.down});
+    out.push_back({p1.across - k * d1.across, p1.down - k * d1.down});
+    out.push_back(p1);
   }
-  return out;
 }
 
 struct BraceSize {
@@ -89,34 +120,28 @@ BraceSize BraceParameters(double a, bool bold) {
 }
 
 // The upper half of "{" with its tip at across G, its end at G + h, down
-// measured from the end; `half` is a/2.
+// measured from the end; `half` is a/2. Bezier pieces (see FillOutline):
+// four parabolas joined by the straight parts.
 std::vector<Pt> BraceHalf(double G, double half, const BraceSize& p) {
   const double h = p.h, e = p.e, mh = p.m * h, th = p.t * h;
   const double outer = G + (h - e) / 2, inner = G + (h + e) / 2;
-  std::vector<Pt> out;
-  // Outer edge: the end down to the straight part (vertex at its start).
-  for (int i = 0; i <= 30; ++i) {
-    const double d = mh - mh * i / 30;  // distance from the straight part's start
-    const double c = mh > 0 ? (G + h - outer) / (mh * mh) : 0;
-    out.push_back({outer + c * d * d, mh - d});
-  }
-  // Straight, then down to the tip.
-  for (int i = 0; i <= 30; ++i) {
-    const double d = th * i / 30;
-    const double c = th > 0 ? (outer - G) / (th * th) : 0;
-    out.push_back({outer - c * d * d, half - th + d});
-  }
-  // Inner edge back: from the tip up to the straight part, then to the end.
-  for (int i = 1; i <= 30; ++i) {
-    const double d = th - th * i / 30;
-    const double c = th > 0 ? (inner - G) / (th * th) : 0;
-    out.push_back({inner - c * d * d, half - th + d});
-  }
-  for (int i = 1; i <= 30; ++i) {
-    const double d = mh * i / 30;
-    const double c = mh > 0 ? (G + h - inner) / (mh * mh) : 0;
-    out.push_back({inner + c * d * d, mh - d});
-  }
+  // Each edge bends as across = edge + c * d^2 with d the distance from
+  // where its straight part starts.
+  auto toEnd = [&](double edge) {
+    const double c = mh > 0 ? (G + h - edge) / (mh * mh) : 0;
+    return [=](double d) { return Pt{edge + c * d * d, mh - d}; };
+  };
+  auto toTip = [&](double edge) {
+    const double c = th > 0 ? (edge - G) / (th * th) : 0;
+    return [=](double d) { return Pt{edge - c * d * d, half - th + d}; };
+  };
+  std::vector<Pt> out{toEnd(outer)(mh)};
+  QuadraticPiece(out, toEnd(outer), mh, 0);
+  StraightPiece(out, toTip(outer)(0));
+  QuadraticPiece(out, toTip(outer), 0, th);
+  QuadraticPiece(out, toTip(inner), th, 0);
+  StraightPiece(out, toEnd(inner)(0));
+  QuadraticPiece(out, toEnd(inner), 0, mh);
   return out;
 }
 
@@ -142,7 +167,7 @@ int Kakko(State& st, const MathPen& pen, double x, double y, int level, int kind
           const double down = kind == kKakkoOverbrace ? q.across : p.h - q.across;
           shape.push_back({along, down});
         }
-        FillOutline(st, x, y, shape);
+        FillOutline(st, x, y, shape, true);
       }
     }
     return static_cast<int>(p.h);
@@ -192,10 +217,11 @@ int Kakko(State& st, const MathPen& pen, double x, double y, int level, int kind
       const double k = (bold ? 0.25 : 0.15) * h;
       const int dir = kind == kKakkoParen ? -1 : 1;
       const double chord = kind == kKakkoParen ? G + h : G;
-      std::vector<Pt> outline = Arc(chord, a, h, dir);
-      std::vector<Pt> inner = Arc(chord, a, h - k, dir);
-      for (int i = 49; i >= 0; --i) outline.push_back(inner[static_cast<size_t>(i)]);
-      FillOutline(st, x, y, outline);
+      // A crescent: down the outer arc, back up the inner one.
+      std::vector<Pt> outline;
+      Arc(outline, chord, a, h, dir, false);
+      Arc(outline, chord, a, h - k, dir, true);
+      FillOutline(st, x, y, outline, true);
       break;
     }
     case kKakkoBrace:
@@ -207,7 +233,7 @@ int Kakko(State& st, const MathPen& pen, double x, double y, int level, int kind
           if (kind == kKakkoCloseBrace) across = 2 * G + brace.h - across;
           shape.push_back({across, half == 0 ? q.down : a - q.down});
         }
-        FillOutline(st, x, y, shape);
+        FillOutline(st, x, y, shape, true);
       }
       break;
     case kKakkoBracket:

@@ -164,8 +164,42 @@ QtCanvas::GlyphLine QtCanvas::glyphLine(const Font& f, std::string_view s) {
   return line;
 }
 
+// What drawGlyphLine does with a line it holds, for text that needs no
+// line: formulas draw glyph by glyph.
+template <typename Each>
+bool QtCanvas::holdUpright(const Font& f, int x, int y, Each each) {
+  if (!holdText_ || f.escapement != 0 || f.underline || f.strikeOut) return false;
+  const QtFace& fc = static_cast<const QtFace&>(face(f));
+  bool upright = true;
+  if (fc.file().vertical) each([&](uint16_t code, double) { upright = upright && code <= 0xFF; });
+  if (!upright) return false;
+  const double em = fc.emOf(f.height);
+  if (!fc.drawingFont(em).isValid()) return true;
+  const double baseline = y + fc.metrics(em).ascent;
+  const QColor colour = toQColor(f.color);
+  each([&](uint16_t code, double along) {
+    HeldRun& run = heldRun(fc.glyphFace(code), em, colour, baseline);
+    run.glyphs.push_back(fc.glyphIndex(code));
+    run.positions.push_back(QPointF(x + along, baseline - run.baseline));
+  });
+  return true;
+}
+
 void QtCanvas::textOut(const Font& f, int x, int y, std::string_view s) {
   if (!painter_ || s.empty()) return;
+  auto each = [&](auto fn) {
+    const QtFace& fc = static_cast<const QtFace&>(face(f));
+    const double k = fc.emOf(f.height) / fc.unitsPerEm();
+    double along = 0;
+    for (size_t i = 0; i < s.size();) {
+      size_t len;
+      const uint16_t code = charCodeAt(s, i, &len);
+      i += len;
+      fn(code, along);
+      along += fc.advanceUnits(code) * k;
+    }
+  };
+  if (holdUpright(f, x, y, each)) return;
   drawGlyphLine(f, x, y, glyphLine(f, s));
 }
 
@@ -173,6 +207,11 @@ void QtCanvas::textOut(const Font& f, int x, int y, std::string_view s) {
 // state change per glyph, which dominates page drawing (and PDF output).
 void QtCanvas::textOutPlaced(const Font& f, int y, const std::vector<PlacedChar>& chars) {
   if (!painter_ || chars.empty()) return;
+  const int left = chars.front().x;
+  auto each = [&](auto fn) {
+    for (const PlacedChar& c : chars) fn(c.code, c.x - left);
+  };
+  if (holdUpright(f, left, y, each)) return;
   const QtFace& fc = static_cast<const QtFace&>(face(f));
   const double k = fc.emOf(f.height) / fc.unitsPerEm();
   const int x0 = chars.front().x;
@@ -474,6 +513,17 @@ void QtCanvas::polygon(const std::vector<Point>& pts) {
   fillAndStroke(o, o);
 }
 
+void QtCanvas::bezierPolygon(const std::vector<Point>& pts) {
+  flushTextUnder(true, true);
+  if (!painter_ || pts.size() < 4) return;
+  QPainterPath o(centre(pts[0].x, pts[0].y));
+  o.setFillRule(Qt::OddEvenFill);
+  for (size_t i = 1; i + 2 < pts.size(); i += 3)
+    o.cubicTo(centre(pts[i].x, pts[i].y), centre(pts[i + 1].x, pts[i + 1].y), centre(pts[i + 2].x, pts[i + 2].y));
+  o.closeSubpath();
+  fillAndStroke(o, o);
+}
+
 // ---- boxed shapes ----
 
 void QtCanvas::rectangle(int l, int t, int r, int b) {
@@ -589,6 +639,10 @@ void QtCanvas::fillRegion(const Region& r, Color c) {
 }
 
 void QtCanvas::setClip(const std::optional<Region>& r) {
+  // Held-back text must be drawn under the clip it was set under; with no
+  // clip before and after there is nothing to draw early (a formula's
+  // vector arrow would otherwise cut the page's text runs).
+  if (!r && !clip_) return;
   flushText();
   Canvas::setClip(r);
   if (!painter_) return;

@@ -65,6 +65,7 @@ class QtCanvas final : public Canvas {
   void lineTo(int x, int y) override;
   void polyline(const std::vector<Point>& pts) override;
   void polygon(const std::vector<Point>& pts) override;
+  void bezierPolygon(const std::vector<Point>& pts) override;
   void rectangle(int left, int top, int right, int bottom) override;
   void roundRect(int left, int top, int right, int bottom, int ellipseW, int ellipseH) override;
   void ellipse(int left, int top, int right, int bottom) override;
@@ -133,6 +134,11 @@ class QtCanvas final : public Canvas {
     QList<QPointF> positions;
   };
   HeldRun& heldRun(const QtFace& from, double em, const QColor& colour, double baseline);
+  // Holds plain upright text without building its glyph line: `each`
+  // calls its argument with every character's code and x offset from x.
+  // False when the text is not plain (turned, underlined, rotated).
+  template <typename Each>
+  bool holdUpright(const Font& f, int x, int y, Each each);
   void flushText();
   void flushTextUnder(bool stroke, bool fill);  // before a stroke and/or fill with the pen and brush
   void flushTextUnder(Color paint);
