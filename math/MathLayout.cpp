@@ -1,7 +1,11 @@
 #include "math/MathLayout.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <memory>
+#include <unordered_map>
 
 #include "base/Cp932.h"
 #include "base/InBand.h"
@@ -13,6 +17,36 @@
 #include "math/ReformMath.h"
 
 namespace vel {
+
+namespace {
+
+using Segments = std::vector<MathSegment>;
+
+struct TextHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
+}  // namespace
+
+// A formula is read (split, spaced, cut at its style switches) each time it
+// is measured or drawn, and a document measures and draws each formula, and
+// each of its parts, more than once: the readings are kept by level and
+// text. Only a \mathstrut's reading depends on the state; it is not kept.
+struct FormulaReadings {
+  static constexpr size_t kMaxKept = 4096;
+  std::array<std::unordered_map<std::string, std::shared_ptr<const Segments>, TextHash, std::equal_to<>>, 6> byLevel;
+  size_t kept = 0;
+  // The letter kerns' skips of 1/n ch by n and cell height: they come
+  // with most letters, and reading their text as an expression each time
+  // cost more than the letters.
+  struct KernSkip {
+    int n;
+    double cellHeight;
+    int skip;
+  };
+  std::vector<KernSkip> kernSkips;
+};
 
 namespace {
 
@@ -435,7 +469,7 @@ class PlainLayout {
       if (name == "hskip") {
         std::string_view g;
         if (!TakeGroup(t, i, g)) return false;
-        add(box, {UnitToPix(st_, Inner(g)), 0, 0});
+        add(box, {skip(Inner(g)), 0, 0});
         continue;
       }
       const int num = GetEachTypeCommandNum(name);
@@ -456,6 +490,26 @@ class PlainLayout {
   }
 
  private:
+  int skip(std::string_view length) {
+    int n = 0;
+    const bool kern = length.starts_with("1/") && length.ends_with("ch") && length.size() > 4 &&
+                      std::from_chars(length.data() + 2, length.data() + length.size() - 2, n).ptr ==
+                          length.data() + length.size() - 2;
+    if (!kern) return UnitToPix(st_, length);
+    if (!st_.math.readings) st_.math.readings = std::make_shared<FormulaReadings>();
+    auto& known = st_.math.readings->kernSkips;
+    const double cell = st_.font.charHeight;
+    for (const auto& k : known)
+      if (k.n == n && k.cellHeight == cell) {
+        st_.val.unitGiven = true;
+        st_.val.lengthVarUsed = false;
+        return k.skip;
+      }
+    const int v = UnitToPix(st_, length);
+    if (known.size() < 64) known.push_back({n, cell, v});
+    return v;
+  }
+
   bool fallback() const { return st_.settings && st_.settings->smallCharPrintError && pen_.level >= 3; }
 
   // A full-width letter of the Japanese text font in place of a small
@@ -693,6 +747,32 @@ void ApplyStyleSwitches(std::vector<MathSegment>& segs) {
   segs = std::move(out);
 }
 
+namespace {
+
+std::shared_ptr<const Segments> ReadFormula(State& st, std::string_view formula, int level) {
+  const bool keep = level >= 0 && level < 6 && formula.find("mathstrut") == std::string_view::npos;
+  if (keep && st.math.readings) {
+    auto& kept = st.math.readings->byLevel[static_cast<size_t>(level)];
+    if (auto it = kept.find(formula); it != kept.end()) return it->second;
+  }
+  auto segs = std::make_shared<Segments>();
+  if (!SplitMathSegments(st, formula, level, *segs) || !SpaceMathSegments(st, *segs)) return nullptr;
+  ApplyStyleSwitches(*segs);
+  if (keep) {
+    if (!st.math.readings) st.math.readings = std::make_shared<FormulaReadings>();
+    FormulaReadings& r = *st.math.readings;
+    if (r.kept >= FormulaReadings::kMaxKept) {
+      for (auto& m : r.byLevel) m.clear();
+      r.kept = 0;
+    }
+    r.byLevel[static_cast<size_t>(level)].emplace(std::string(formula), segs);
+    ++r.kept;
+  }
+  return segs;
+}
+
+}  // namespace
+
 MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool draw, double top, double left,
                         const MathBox* measured) {
   MathBox result;
@@ -704,13 +784,17 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
     SetFontName(st, SJ("ＭＳ Ｐ明朝"), level);
     st.chr.font.italic = st.chr.font.underline = st.chr.font.strikeOut = false;
     GetFontMetric(st);
-    std::vector<MathSegment> segs;
-    bool ok = SplitMathSegments(st, formula, level, segs) && SpaceMathSegments(st, segs);
+    const std::shared_ptr<const Segments> read = ReadFormula(st, formula, level);
+    bool ok = read != nullptr;
     if (ok) {
-      ApplyStyleSwitches(segs);
+      const Segments& segs = *read;
       MathPen pen;
       pen.axisOffset = st.font.mathAxis;
-      const auto counters = st.val.counters;
+      // Drawing after measuring here sets the formula twice: what it counts
+      // is counted once.
+      const bool twice = draw && !measured;
+      decltype(st.val.counters) counters;  // set only when drawn twice
+      if (twice) counters = st.val.counters;
       // Drawing after measuring here: the drawing pass takes the parts the
       // measuring pass measured.
       PartMemo memo;
@@ -725,8 +809,7 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
       }
       memo.replaying = true;
       if (ok && draw) {
-        // Drawing sets the formula again: what it counts was counted once.
-        st.val.counters = counters;
+        if (twice) st.val.counters = counters;
         MathPen drawing;
         drawing.axisOffset = pen.axisOffset;
         drawing.draw = true;

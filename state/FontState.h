@@ -24,6 +24,9 @@ struct FontState {
   double mathAxis = 0;    // (ascent - H/2) x 0.85
   std::array<double, 6> skip{};  // s0..s5: H/18, H/12, H/6, 2H/9, 5H/18, H/2
   int ruleThickness = 0;         // text-level rule of mathematics
+  // The cell height and font size the skips and rule were worked out
+  // from: formulas set them again with every glyph, mostly unchanged.
+  double skipFromHeight = -1, ruleFromSize = -1;
 
   // Metrics of the document's base font (after \documentstyle).
   int docAscent = 0, docDescent = 0;

@@ -1,6 +1,7 @@
 // State of mathematics shared with the text layout.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct PartMemo {
   size_t next = 0;  // the part the replay expects next (past the end: out of step)
 };
 
+// Formulas as the math subsystem read them (its own type).
+struct FormulaReadings;
+
 struct MathState {
   bool mathMode = false;  // a formula is being set
   int depth = 0;          // formulas being set inside one another
@@ -30,6 +34,7 @@ struct MathState {
   bool arrayRowExport = false;
   std::vector<std::string> arrayRowList;
   PartMemo* partMemo = nullptr;  // the formula being drawn, if any
+  std::shared_ptr<FormulaReadings> readings;
 };
 
 }  // namespace vel
