@@ -17,16 +17,14 @@ namespace vel {
 namespace {
 
 // One character through iconv, 0 when it has no form in the target.
-uint32_t ConvertByte(const char* to, const char* from, const char* in, size_t inLen, size_t outLen) {
-  iconv_t cd = iconv_open(to, from);
+uint32_t ConvertByte(iconv_t cd, const char* in, size_t inLen, size_t outLen) {
   if (cd == reinterpret_cast<iconv_t>(-1)) return 0;
+  (void)iconv(cd, nullptr, nullptr, nullptr, nullptr);
   char buf[4] = {};
   char* ip = const_cast<char*>(in);
   char* op = buf;
   size_t il = inLen, ol = outLen;
-  const bool ok = iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1) && il == 0;
-  iconv_close(cd);
-  if (!ok) return 0;
+  if (iconv(cd, &ip, &il, &op, &ol) == static_cast<size_t>(-1) || il != 0) return 0;
   uint32_t v = 0;
   for (size_t i = 0; i < outLen - ol; ++i) v |= static_cast<uint32_t>(static_cast<unsigned char>(buf[i])) << (8 * i);
   return v;
@@ -35,15 +33,21 @@ uint32_t ConvertByte(const char* to, const char* from, const char* in, size_t in
 std::array<uint8_t, 256> BuildPositions() {
   std::array<uint8_t, 256> t{};
   for (int b = 0; b < 256; ++b) t[static_cast<size_t>(b)] = static_cast<uint8_t>(b);
+  // Opened once: each opening loads the converters' modules again once the
+  // last was closed, which cost a formula document a tenth of its run.
+  const iconv_t toUnicode = iconv_open("UTF-32LE", "CP1252");
+  const iconv_t toMac = iconv_open("MACINTOSH", "UTF-32LE");
   for (int b = 128; b < 256; ++b) {
     const char in = static_cast<char>(b);
-    const uint32_t u = ConvertByte("UTF-32LE", "CP1252", &in, 1, 4);
+    const uint32_t u = ConvertByte(toUnicode, &in, 1, 4);
     if (!u) continue;
     char uc[4];
     for (int i = 0; i < 4; ++i) uc[i] = static_cast<char>((u >> (8 * i)) & 0xFF);
-    const uint32_t mac = ConvertByte("MACINTOSH", "UTF-32LE", uc, 4, 1);
+    const uint32_t mac = ConvertByte(toMac, uc, 4, 1);
     if (mac >= 0x80) t[static_cast<size_t>(b)] = static_cast<uint8_t>(mac - 0x80);
   }
+  for (iconv_t cd : {toUnicode, toMac})
+    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
   return t;
 }
 
