@@ -85,3 +85,23 @@ TEST(MathRender, ADisplayOfAnArrayBecomesOneDisplayPerRow) {
   EXPECT_NE(rows.find("b+c"), std::string::npos) << rows;
   EXPECT_NE(rows.find("$$$$\\hskip{0.00000}d"), std::string::npos) << rows;
 }
+
+TEST(MathRender, AFormulaSetAgainAtAnotherSizeScales) {
+  // One state sets each formula, then sets it again at twice the size: what
+  // it kept of the first setting (its reading, its letter kerns) must not
+  // keep the first size. A \mathstrut's length is read in the size in force.
+  auto canvas = QtCanvas::measureOnly(300);
+  veltest::StateFixture f(canvas.get());
+  for (const std::string written : {"Vf+Tx", "\\mathstrut{3ch}x", "\\frac{Pj}{V}"}) {
+    std::string line = "$" + written + "$";
+    ASSERT_GE(ReformMath(line, 1), 0) << written;
+    const std::string formula = line.substr(1, line.size() - 2);
+    f.st.chr.fontSize = 21000;
+    const MathBox small = MathWidthHeight(f.st, formula, 2, false, 0, 0);
+    f.st.chr.fontSize = 42000;
+    const MathBox large = MathWidthHeight(f.st, formula, 2, false, 0, 0);
+    // Each glyph and kern rounds on its own: a few units in 10,000.
+    EXPECT_NEAR(large.width, 2 * small.width, 2e-3 * large.width) << written;
+    EXPECT_NEAR(large.height + large.depth, 2 * (small.height + small.depth), 2e-3 * large.height) << written;
+  }
+}

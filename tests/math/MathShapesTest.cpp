@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <sstream>
 
@@ -275,4 +276,32 @@ TEST(MathShapes, TheVectorArrowIsTheFigureArrowAndLeavesAFiguresOutline) {
   EXPECT_EQ(f.st.fig.points.get(0).x, 7);
   EXPECT_EQ(f.st.fig.points.get(1).y, 9);
   EXPECT_TRUE(f.st.fig.closeMode);
+}
+
+TEST(MathShapes, ParenthesesAreCrescentsOfCircles) {
+  // Drawn in curve pieces (flattened on this canvas): every point of either
+  // arc lies on the circle through its ends and its middle.
+  for (int kind : {kKakkoParen, kKakkoCloseParen}) {
+    Shapes f;
+    (void)Kakko(f.st, f.pen, 0, 0, 2, kind, 6 * f.pen.E);
+    const auto shapes = f.shapes("polygon");
+    ASSERT_EQ(shapes.size(), 1u);
+    const std::vector<Point>& all = shapes[0];
+    ASSERT_EQ(all.size() % 2, 1u);
+    const size_t half = all.size() / 2;  // the outer arc's points, then the inner's back
+    for (size_t from : {size_t{0}, half}) {
+      const Point a = all[from], b = all[from + half / 2], c = all[(from + half) % all.size()];
+      // The circle through a, b and c.
+      const double d = 2.0 * (a.x * (b.y - c.y) + b.x * (c.y - a.y) + c.x * (a.y - b.y));
+      ASSERT_NE(d, 0);
+      auto sq = [](const Point& p) { return double(p.x) * p.x + double(p.y) * p.y; };
+      const double ux = (sq(a) * (b.y - c.y) + sq(b) * (c.y - a.y) + sq(c) * (a.y - b.y)) / d;
+      const double uy = (sq(a) * (c.x - b.x) + sq(b) * (a.x - c.x) + sq(c) * (b.x - a.x)) / d;
+      const double r = std::hypot(a.x - ux, a.y - uy);
+      for (size_t i = from; i <= from + half; ++i) {
+        const Point& p = all[i % all.size()];
+        EXPECT_NEAR(std::hypot(p.x - ux, p.y - uy), r, 1.5) << kind << " point " << i << " of " << all.size();
+      }
+    }
+  }
 }
