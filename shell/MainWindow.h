@@ -155,6 +155,7 @@ class TSDIAppForm : public QMainWindow, private Host {
   void appendAtCaret(const std::string& text) override;
   void focusMessages() override;
   void hideMessages() override;
+  void hideMessagesNow();
   void focusMain() override;
   void clearPage() override;
   void setCaption(const std::string& text) override;
@@ -215,6 +216,8 @@ class TSDIAppForm : public QMainWindow, private Host {
   bool pageShown_ = false;
   bool printing_ = false;
   bool quietRun_ = false;
+  bool inRun_ = false;         // a run is typesetting: hiding INFORMATION waits for its end
+  bool hideAfterRun_ = false;  // the run asked for INFORMATION to be hidden
   bool cancelRequest_ = false;
   bool placedOnce_ = false;
   double zoom_ = 1.0;

@@ -83,6 +83,17 @@ void TSDIAppForm::focusMessages() {
 }
 
 void TSDIAppForm::hideMessages() {
+  // Within a run, hidden once it is over: a run that read characters as
+  // "〓" keeps the window up, and a window hidden and shown again at once
+  // can stay unmapped under a window manager slow to follow the two.
+  if (inRun_) {
+    hideAfterRun_ = true;
+    return;
+  }
+  hideMessagesNow();
+}
+
+void TSDIAppForm::hideMessagesNow() {
   const bool hadKeys = information_->isActiveWindow();
   information_->hide();
   // A hidden window that stays active would swallow Page Up/Down, Home, End
@@ -226,16 +237,23 @@ RunStatus TSDIAppForm::Typeset(int page, bool quiet) {
   engine_->setView(dpi_, zoom_);
   quietRun_ = quiet;
   ++typesetRuns_;
+  inRun_ = true;
+  hideAfterRun_ = false;
   RunStatus status = engine_->TextDraw(page);
+  inRun_ = false;
+  const bool geta = status == RunStatus::Done && ReadAsGeta(*engine_->state());
+  if (hideAfterRun_ && !geta) hideMessagesNow();
   quietRun_ = false;
-  if (status == RunStatus::Done && ReadAsGeta(*engine_->state())) {
+  if (geta) {
     // The run warned of characters read as "〓" (in the document or a file
     // it includes): the window stays up to show it, without the keys. A
     // platform that activates what it shows gives them back to the main
-    // window, unless the run was started by saving (the editor keeps them).
+    // window, unless the run was started by saving (the editor keeps them)
+    // and the window did not have them.
+    const bool hadKeys = information_->isActiveWindow();
     information_->show();
     information_->raise();
-    if (!quiet) focusMain();
+    if (!quiet || hadKeys) focusMain();
   }
   if (status == RunStatus::Done) {
     if (engine_->sheets > 0) {
