@@ -2,8 +2,6 @@
 // the layout core's MathWidthHeight.
 #include "math/MathTypesetter.h"
 
-#include <optional>
-
 #include "math/MathLayout.h"
 #include "math/ReformMath.h"
 #include "state/State.h"
@@ -22,11 +20,8 @@ std::string_view Body(std::string_view formula) {
 }
 
 // SetMath: the extent, or MathError when the formula has an error.
-Result<Extent> SetMath(State& st, const std::string& formula, int level, bool draw, int left, int top,
-                       const Extent* measured = nullptr) {
-  std::optional<MathBox> known;
-  if (measured) known = MathBox{measured->width, measured->height, measured->depth};
-  const MathBox b = MathWidthHeight(st, Body(formula), level, draw, top, left, known ? &*known : nullptr);
+Result<Extent> SetMath(State& st, const std::string& formula, int level, bool draw, int left, int top) {
+  const MathBox b = MathWidthHeight(st, Body(formula), level, draw, top, left);
   if (b.width < 0) return Failure{LayoutCode::MathError, {}, -1};
   Extent e;
   e.width = b.width;
@@ -48,9 +43,8 @@ Result<Extent> MathTypesetter::Measure(State& st, const std::string& formula, in
   return SetMath(st, formula, level, false, 0, 0);
 }
 
-Result<Extent> MathTypesetter::Draw(State& st, const std::string& formula, int level, int left, int top,
-                                    const Extent* measured) const {
-  return SetMath(st, formula, level, true, left, top, measured);
+Result<Extent> MathTypesetter::Draw(State& st, const std::string& formula, int level, int left, int top) const {
+  return SetMath(st, formula, level, true, left, top);
 }
 
 int MathTypesetter::SymbolNumber(std::string_view name) const { return GetEachTypeCommandNum(name); }

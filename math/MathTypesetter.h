@@ -9,8 +9,7 @@ class MathTypesetter final : public MathSeam {
  public:
   LayoutCode Normalise(State& st, std::string& formula) const override;
   Result<Extent> Measure(State& st, const std::string& formula, int styleLevel) const override;
-  Result<Extent> Draw(State& st, const std::string& formula, int styleLevel, int left, int top,
-                      const Extent* measured = nullptr) const override;
+  Result<Extent> Draw(State& st, const std::string& formula, int styleLevel, int left, int top) const override;
   int SymbolNumber(std::string_view name) const override;
 };
 

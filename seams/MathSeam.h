@@ -36,11 +36,9 @@ class MathSeam {
   virtual Result<Extent> Measure(State& st, const std::string& formula, int styleLevel) const = 0;
 
   // Draws the normalised formula with the top-left corner of its box at
-  // (left, top); the extent is the one Measure gives. `measured`, when
-  // known, is that extent as Measure gave it in the same state: the formula
-  // is then not measured again before it is drawn.
-  virtual Result<Extent> Draw(State& st, const std::string& formula, int styleLevel, int left, int top,
-                              const Extent* measured = nullptr) const = 0;
+  // (left, top); the extent is the one Measure gives.
+  virtual Result<Extent> Draw(State& st, const std::string& formula, int styleLevel, int left,
+                              int top) const = 0;
 
   // The symbol number of a math command name (the letters after the
   // backslash, or one control byte), -1 for a name that is none. Its

@@ -210,10 +210,7 @@ void Walker::formula(const WordInfo& w, const std::string& t, int lineLeftX) {
     // with its box's top where the line builder placed it. Whatever fails
     // failed when the line was built and was reported then.
     const std::string formula = "$" + t + "$";
-    if (draw_) {
-      const Extent measured = FormulaOfWord({w.width, w.height, w.depth}, st_.font.mathAxis);
-      (void)math->Draw(st_, formula, 2, x_, baseline_ - w.height, &measured);
-    }
+    if (draw_) (void)math->Draw(st_, formula, 2, x_, baseline_ - w.height);
     else (void)math->Measure(st_, formula, 2);
   }
   st_.math.mathMode = false;

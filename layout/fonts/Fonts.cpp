@@ -67,23 +67,6 @@ void GetFontMetric(State& st) {
   st.font.mathAxis = (m.ascent - m.height / 2.0) * 0.85;
 }
 
-Extent FormulaWord(const Extent& formula, double axis) {
-  return {formula.width, static_cast<int>(formula.height + axis), static_cast<int>(formula.depth - axis)};
-}
-
-Extent FormulaOfWord(const Extent& word, double axis) {
-  // Each side is a whole number shifted by the axis and cut toward zero:
-  // the number that shifts and cuts to the word's is at most one away
-  // from the plain difference.
-  auto back = [](int side, double shift) {
-    const int guess = static_cast<int>(std::lround(side - shift));
-    for (int d : {0, 1, -1})
-      if (static_cast<int>(guess + d + shift) == side) return guess + d;
-    return guess;
-  };
-  return {word.width, back(word.height, axis), back(word.depth, -axis)};
-}
-
 void SetSkip(State& st) {
   double h = st.font.charHeight;
   if (h == st.font.skipFromHeight && st.chr.fontSize == st.font.ruleFromSize) return;

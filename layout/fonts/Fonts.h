@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "base/Result.h"
 #include "state/State.h"
 
 namespace vel {
@@ -20,13 +19,6 @@ void SetBigNormalHeight(State& st, int level);
 void GetFontMetric(State& st);
 // The six spacing units from the cell height, and the text rule thickness.
 void SetSkip(State& st);
-
-// A formula's word stands on the text's baseline: the formula's box,
-// measured about the math axis, raised by the axis height of the text font
-// (whole units). FormulaOfWord gives the formula's box back from the word's
-// in the same font.
-Extent FormulaWord(const Extent& formula, double axis);
-Extent FormulaOfWord(const Extent& word, double axis);
 
 // \fontname: the face, with the "@" rule of vertical writing. A vertical
 // face is selected by its horizontal name with st.chr.verticalFace set.

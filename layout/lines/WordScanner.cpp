@@ -235,10 +235,9 @@ int WordScanner::scanMath() {
   w.kind = n == 1 ? cmd::InlineMath : (n == 2 ? cmd::DisplayMath2 : cmd::DisplayMath3);
   w.line = startLine;
   w.pos = p;
-  const Extent onLine = FormulaWord(*box, st_.font.mathAxis);
-  w.width = onLine.width;
-  w.height = onLine.height;
-  w.depth = onLine.depth;
+  w.width = box->width;
+  w.height = static_cast<int>(box->height + st_.font.mathAxis);
+  w.depth = static_cast<int>(box->depth - st_.font.mathAxis);
   std::string text = formula.size() >= 2 ? formula.substr(1, formula.size() - 2) : std::string();
   if (n == 1) L.charClass = cls::Math;
   else L.charClass = cls::None;
