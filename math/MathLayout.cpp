@@ -36,7 +36,6 @@ struct TextHash {
 struct FormulaReadings {
   static constexpr size_t kMaxKept = 4096;
   std::array<std::unordered_map<std::string, std::shared_ptr<const Segments>, TextHash, std::equal_to<>>, 6> byLevel;
-  size_t kept = 0;
   // The letter kerns' skips of 1/n ch by n and cell height: they come
   // with most letters, and reading their text as an expression each time
   // cost more than the letters.
@@ -760,13 +759,12 @@ std::shared_ptr<const Segments> ReadFormula(State& st, std::string_view formula,
   ApplyStyleSwitches(*segs);
   if (keep) {
     if (!st.math.readings) st.math.readings = std::make_shared<FormulaReadings>();
-    FormulaReadings& r = *st.math.readings;
-    if (r.kept >= FormulaReadings::kMaxKept) {
-      for (auto& m : r.byLevel) m.clear();
-      r.kept = 0;
-    }
-    r.byLevel[static_cast<size_t>(level)].emplace(std::string(formula), segs);
-    ++r.kept;
+    auto& byLevel = st.math.readings->byLevel;
+    size_t kept = 0;
+    for (const auto& m : byLevel) kept += m.size();
+    if (kept >= FormulaReadings::kMaxKept)
+      for (auto& m : byLevel) m.clear();
+    byLevel[static_cast<size_t>(level)].emplace(std::string(formula), segs);
   }
   return segs;
 }

@@ -17,6 +17,8 @@ struct WordInfo {
   int32_t valueB = 0;
   int32_t line = 0;  // source line index
   int32_t pos = 0;   // 1-based byte position in that line
+
+  bool operator==(const WordInfo&) const = default;
 };
 
 }  // namespace vel

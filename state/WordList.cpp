@@ -20,13 +20,8 @@ std::vector<WordInfo> WordList::tail(size_t from) const {
 
 bool WordList::operator==(const WordList& o) const {
   if (size() != o.size()) return false;
-  for (size_t i = 0; i < size(); ++i) {
-    const WordInfo a = (*this)[i], b = o[i];
-    if (a.width != b.width || a.height != b.height || a.depth != b.depth || a.kind != b.kind ||
-        a.subType != b.subType || a.value != b.value || a.valueA != b.valueA || a.valueB != b.valueB ||
-        a.line != b.line || a.pos != b.pos)
-      return false;
-  }
+  for (size_t i = 0; i < size(); ++i)
+    if ((*this)[i] != o[i]) return false;
   return true;
 }
 

@@ -164,8 +164,11 @@ QtCanvas::GlyphLine QtCanvas::glyphLine(const Font& f, std::string_view s) {
   return line;
 }
 
-// What drawGlyphLine does with a line it holds, for text that needs no
-// line: formulas draw glyph by glyph.
+// On a PDF, upright glyphs wait in one run per face, size and colour
+// until something else is drawn: a formula's atoms then become a few text
+// objects instead of one each (the file and its writing time shrink
+// several times over). Text that overlaps other text keeps no order, which
+// text of one colour does not show. No glyph line is built for it.
 template <typename Each>
 bool QtCanvas::holdUpright(const Font& f, int x, int y, Each each) {
   if (!holdText_ || f.escapement != 0 || f.underline || f.strikeOut) return false;
@@ -269,21 +272,7 @@ void QtCanvas::drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line)
     return size_t(i) < line.faces.size() && line.faces[size_t(i)] ? *line.faces[size_t(i)] : fc;
   };
 
-  // On a PDF, upright glyphs wait in one run per face, size and colour
-  // until something else is drawn: a formula's atoms then become a few
-  // text objects instead of one each (the file and its writing time
-  // shrink several times over). Text that overlaps other text keeps no
-  // order, which text of one colour does not show.
-  const bool upright = std::none_of(line.turned.begin(), line.turned.end(), [](bool t) { return t; });
-  if (holdText_ && f.escapement == 0 && !f.underline && !f.strikeOut && upright) {
-    const double baseline = y + tm.ascent;
-    for (qsizetype i = 0; i < line.glyphs.size(); ++i) {
-      HeldRun& run = heldRun(faceOf(i), em, colour, baseline);
-      run.glyphs.push_back(line.glyphs[i]);
-      run.positions.push_back(QPointF(x + line.positions[i].x(), baseline - run.baseline));
-    }
-    return;
-  }
+  // Text a PDF could hold was held before it came here (holdUpright).
   flushText();
 
   QPainter& p = *painter_;

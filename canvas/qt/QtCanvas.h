@@ -122,7 +122,7 @@ class QtCanvas final : public Canvas {
   void drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line);
   void drawRun(const QtFace& from, double em, const QColor& colour, const QList<quint32>& glyphs,
                const QList<QPointF>& positions);
-  // Glyphs held back on a PDF (see drawGlyphLine), drawn by flushText
+  // Glyphs held back on a PDF (see holdUpright), drawn by flushText
   // before paint of another colour, images, a change of clip or the end
   // of the page.
   struct HeldRun {

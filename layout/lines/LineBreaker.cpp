@@ -86,6 +86,14 @@ void LineBreaker::takeWord(const WordInfo& w) {
   if (w.width > 0) ++L.wordCount;
 }
 
+void LineBreaker::makeInert(int i) {
+  WordInfo x = words_[static_cast<size_t>(i)];
+  x.kind = cmd::Inert;
+  x.width = x.height = x.depth = 0;
+  words_.set(static_cast<size_t>(i), x);
+  texts_.clearText(static_cast<size_t>(i));
+}
+
 int LineBreaker::afterAppend(int index) {
   WordInfo w = words_[static_cast<size_t>(index)];
   const int k = w.kind;
@@ -103,10 +111,7 @@ int LineBreaker::afterAppend(int index) {
   // broke by itself, or after a command that opened the line.
   if ((IsRemovableSpacing(k) || (isSpaceWord(index) && (brokeByWidth_ || index > lineStart_))) &&
       !lineHasWordsBefore(index)) {
-    w.kind = cmd::Inert;
-    w.width = w.height = w.depth = 0;
-    words_.set(static_cast<size_t>(index), w);
-    texts_.clearText(static_cast<size_t>(index));
+    makeInert(index);
     return 0;
   }
   takeWord(w);
@@ -439,10 +444,7 @@ int LineBreaker::overflow(int index) {
       WordInfo x = words_[static_cast<size_t>(i)];
       if (x.kind == cmd::Inert || (takesNoRoom(x) && !IsRemovableSpacing(x.kind))) continue;
       if (!IsRemovableSpacing(x.kind) && !isSpaceWord(i)) break;
-      x.kind = cmd::Inert;
-      x.width = x.height = x.depth = 0;
-      words_.set(static_cast<size_t>(i), x);
-      texts_.clearText(static_cast<size_t>(i));
+      makeInert(i);
     }
     L.hpos = L.lineHeight = L.lineDepth = L.wordCount = 0;
     for (int i = lineStart_; i < breakAt; ++i) retakeWord(words_[static_cast<size_t>(i)]);
@@ -465,10 +467,7 @@ void LineBreaker::startLineFrom(int first) {
   for (int i = first; i < static_cast<int>(words_.size()); ++i) {
     WordInfo x = words_[static_cast<size_t>(i)];
     if (leading && (IsRemovableSpacing(x.kind) || isSpaceWord(i))) {
-      x.kind = cmd::Inert;
-      x.width = x.height = x.depth = 0;
-      words_.set(static_cast<size_t>(i), x);
-      texts_.clearText(static_cast<size_t>(i));
+      makeInert(i);
       continue;
     }
     if (x.kind == cmd::Text || isBarrier(x.kind)) leading = false;

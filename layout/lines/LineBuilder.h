@@ -52,6 +52,8 @@ class LineBreaker {
   int closeLine(int last, LineKind kind, int skip, int* newStart = nullptr);
   void startLineFrom(int first);
   void takeWord(const WordInfo& w);
+  // The word takes no room and draws nothing; its text is dropped.
+  void makeInert(int i);
   void retakeWord(const WordInfo& w);
   // The line holds something visible before this word (command words such
   // as \beginitem or a font change take no room and do not count).

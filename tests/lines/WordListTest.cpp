@@ -18,11 +18,7 @@ void ExpectSame(const vel::WordList& list, const std::vector<WordInfo>& model) {
   ASSERT_EQ(list.size(), model.size());
   size_t i = 0;
   for (const WordInfo w : list) {
-    const WordInfo& m = model[i];
-    EXPECT_TRUE(w.width == m.width && w.height == m.height && w.depth == m.depth && w.kind == m.kind &&
-                w.subType == m.subType && w.value == m.value && w.valueA == m.valueA && w.valueB == m.valueB &&
-                w.line == m.line && w.pos == m.pos)
-        << "word " << i;
+    EXPECT_TRUE(w == model[i]) << "word " << i;
     ++i;
   }
 }
