@@ -81,10 +81,11 @@ void DoLine(State& st, const std::vector<std::string>& args);
 // \arrow{p|v,...}: kind 1 a figure's arrow, 2 an axis arrow (clipped to
 // the page), 3 a formula's vector arrow (font colour, rule-width shaft).
 void DoArrow(State& st, const std::vector<std::string>& args, int kind);
-// count device points of the arc from user point A toward B (B excluded)
-// appended to out, bulging right of A->B by `bulge` chord
+// The circular arc from user point A to B as cubic Bezier pieces in device
+// points (Canvas::bezierPolygon's form: A only when out is empty, then two
+// controls and an end per piece), bulging right of A->B by `bulge` chord
 // lengths of centre offset; the arc's middle point goes to mid.
-Point ArcPoints(State& st, std::vector<Point>& out, int count, Point& mid, double bulge, double ax, double ay, double bx, double by);
+Point ArcPoints(State& st, std::vector<Point>& out, Point& mid, double bulge, double ax, double ay, double bx, double by);
 
 // ---- points, paths and figure functions (Points.cpp) ----
 // Figure functions running inside one another: a function that calls

@@ -25,10 +25,7 @@ namespace vel {
 
 namespace {
 
-// Arrow-head outline: points per side arc, on the base arc, in all.
-constexpr int kSideArc = 30;
-constexpr int kBaseArc = 20;
-constexpr int kHeadPoints = 2 * kSideArc + kBaseArc;
+// Arrow-head outline: two side arcs and a base arc between them.
 constexpr double kHeadHalfWidth = 0.3;  // of the head length
 constexpr double kSideBulge = 2.5;
 constexpr double kBaseBulge = 1.0;
@@ -276,16 +273,17 @@ void DoLine(State& st, const std::vector<std::string>& a) {
   }
 }
 
-Point ArcPoints(State& st, std::vector<Point>& out, int count, Point& mid, double bulge, double ax, double ay, double bx, double by) {
+Point ArcPoints(State& st, std::vector<Point>& out, Point& mid, double bulge, double ax, double ay, double bx, double by) {
   const double S = st.draw.scale;
   const Point pa = XXYY(st, ax, ay), pb = XXYY(st, bx, by);
   const double Ax = pa.x, Ay = -double(pa.y), Bx = pb.x, By = -double(pb.y);
   const double dx = Bx - Ax, dy = By - Ay;
   const double L = std::sqrt(dx * dx + dy * dy);
   auto device = [&](double px, double py) { return Point{FigInt(S * px + 0.5), FigInt(-S * py + 0.5)}; };
+  if (out.empty()) out.push_back(device(Ax, Ay));
   if (L == 0) {
-    out.insert(out.end(), size_t(std::max(count, 0)), device(Ax, Ay));
     mid = device(Ax, Ay);
+    out.insert(out.end(), 3, mid);
     return mid;
   }
   const double zx = (Ax + Bx) / 2 + bulge * L * (-dy / L), zy = (Ay + By) / 2 + bulge * L * (dx / L);
@@ -293,10 +291,16 @@ Point ArcPoints(State& st, std::vector<Point>& out, int count, Point& mid, doubl
   const double alpha = std::atan2(Ay - zy, Ax - zx);
   double beta = std::atan2(By - zy, Bx - zx);
   if (beta < alpha) beta += 2 * std::numbers::pi;
-  const double step = (beta - alpha) / count;
-  for (int i = 0; i < count; ++i) {
-    const double t = alpha + i * step;
-    out.push_back(device(zx + r * std::cos(t), zy + r * std::sin(t)));
+  // Pieces of at most a quarter turn; each control point lies on the
+  // tangent at its end, 4/3 tan(step/4) radii away.
+  const int pieces = std::max(1, int(std::ceil((beta - alpha) / (std::numbers::pi / 2))));
+  const double step = (beta - alpha) / pieces, k = 4.0 / 3.0 * std::tan(step / 4) * r;
+  for (int i = 0; i < pieces; ++i) {
+    const double t0 = alpha + i * step, t1 = t0 + step;
+    const double c0 = std::cos(t0), s0 = std::sin(t0), c1 = std::cos(t1), s1 = std::sin(t1);
+    out.push_back(device(zx + r * c0 - k * s0, zy + r * s0 + k * c0));
+    out.push_back(device(zx + r * c1 + k * s1, zy + r * s1 - k * c1));
+    out.push_back(i + 1 == pieces ? device(Bx, By) : device(zx + r * c1, zy + r * s1));
   }
   const double m = (alpha + beta) / 2;
   mid = device(zx + r * std::cos(m), zy + r * std::sin(m));
@@ -382,11 +386,10 @@ void DoArrow(State& st, const std::vector<std::string>& a, int kind) {
     c.setBrush(Brush{BrushStyle::Solid, color, Hatch::Horizontal, nullptr});
     Point unused;
     std::vector<Point> head;
-    head.reserve(kHeadPoints);
-    ArcPoints(st, head, kSideArc, unused, kSideBulge, t.x, t.y, b1.x, b1.y);
-    ArcPoints(st, head, kBaseArc, m, kBaseBulge, b1.x, b1.y, b2.x, b2.y);
-    ArcPoints(st, head, kSideArc, unused, kSideBulge, b2.x, b2.y, t.x, t.y);
-    c.polygon(head);
+    ArcPoints(st, head, unused, kSideBulge, t.x, t.y, b1.x, b1.y);
+    ArcPoints(st, head, m, kBaseBulge, b1.x, b1.y, b2.x, b2.y);
+    ArcPoints(st, head, unused, kSideBulge, b2.x, b2.y, t.x, t.y);
+    c.bezierPolygon(head);
   }
   if (kind == 3) {
     const double bold = st.chr.boldMath ? 1.25 : 1.0;
