@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <tuple>
+#include <vector>
 
 #include "base/Cp932.h"
 
@@ -109,6 +111,66 @@ std::mutex& fcMutex() {
   return m;
 }
 
+// What fontconfig answers for a family in a style, with the file's path
+// made canonical.
+struct FcAnswer {
+  bool matched = false;
+  std::vector<std::string> families;  // every family name of the match
+  std::string path, family, style;
+  int index = 0;
+  bool fileBold = false, fileItalic = false;
+};
+
+// Kept per question: the design sizes of a formula's faces are one family,
+// and each question costs fontconfig its whole rule set.
+const FcAnswer& ask(const std::string& family, bool japanese, bool bold, bool italic) {
+  static auto* known = new std::map<std::tuple<std::string, bool, bool, bool>, FcAnswer>;
+  auto [it, fresh] = known->try_emplace({family, japanese, bold, italic});
+  FcAnswer& a = it->second;
+  if (!fresh) return a;
+  FcPattern* pat = FcPatternCreate();
+  if (!family.empty()) FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
+  if (japanese) FcPatternAddString(pat, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
+  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+  FcDefaultSubstitute(pat);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pat, &result);
+  FcPatternDestroy(pat);
+  if (!match) return a;
+  a.matched = true;
+  FcChar8* name = nullptr;
+  for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
+    if (name) a.families.emplace_back(reinterpret_cast<const char*>(name));
+  a.path = fcString(match, FC_FILE);
+  a.family = fcString(match, FC_FAMILY);
+  a.style = fcString(match, FC_STYLE);
+  int index = 0;
+  if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) a.index = index;
+  // fontconfig's own synthetic-style rules may have restyled the match
+  // (weight set to bold with "embolden", slant to oblique with a shear
+  // matrix); what the file itself is shows through those marks.
+  int weight = FC_WEIGHT_REGULAR;
+  FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+  FcBool embolden = FcFalse;
+  FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden);
+  a.fileBold = weight >= FC_WEIGHT_DEMIBOLD && !embolden;
+  int slant = FC_SLANT_ROMAN;
+  FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+  FcMatrix* matrix = nullptr;
+  bool sheared = FcPatternGetMatrix(match, FC_MATRIX, 0, &matrix) == FcResultMatch && matrix && matrix->xy != 0;
+  a.fileItalic = slant != FC_SLANT_ROMAN && !sheared;
+  FcPatternDestroy(match);
+  // One file under several names (distribution alternatives links) is
+  // still one font.
+  std::error_code ec;
+  std::filesystem::path canonical = std::filesystem::canonical(a.path, ec);
+  if (!ec) a.path = canonical.string();
+  return a;
+}
+
 // The file fontconfig gives for a choice; `found` tells whether the name
 // is installed at all.
 FaceFile match(const FaceChoice& c, bool bold, bool italic, bool& found) {
@@ -119,18 +181,8 @@ FaceFile match(const FaceChoice& c, bool bold, bool italic, bool& found) {
   found = true;
 
   std::lock_guard<std::mutex> lock(fcMutex());
-  FcPattern* pat = FcPatternCreate();
-  if (!c.family.empty()) FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(c.family.c_str()));
-  FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
-  if (c.japanese) FcPatternAddString(pat, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
-  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-  FcDefaultSubstitute(pat);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pat, &result);
-  FcPatternDestroy(pat);
-  if (!match) return f;
+  const FcAnswer& a = ask(c.family, c.japanese, bold, italic);
+  if (!a.matched) return f;
 
   // A name that is no table entry, no generic family and none of the
   // match's family names is installed nowhere.
@@ -144,40 +196,15 @@ FaceFile match(const FaceChoice& c, bool bold, bool italic, bool& found) {
     return out;
   };
   const std::string wanted = compact(c.family);
-  FcChar8* name = nullptr;
-  for (int i = 0; !found && FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
-    found = name && compact(reinterpret_cast<const char*>(name)) == wanted;
-  if (!found) {
-    FcPatternDestroy(match);
-    return f;
-  }
+  for (const std::string& name : a.families) found = found || compact(name) == wanted;
+  if (!found) return f;
 
-  f.path = fcString(match, FC_FILE);
-  f.family = fcString(match, FC_FAMILY);
-  f.style = fcString(match, FC_STYLE);
-  int index = 0;
-  if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) f.index = index;
-  // fontconfig's own synthetic-style rules may have restyled the match
-  // (weight set to bold with "embolden", slant to oblique with a shear
-  // matrix); what the file itself is shows through those marks.
-  int weight = FC_WEIGHT_REGULAR;
-  FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-  FcBool embolden = FcFalse;
-  FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden);
-  f.fileBold = weight >= FC_WEIGHT_DEMIBOLD && !embolden;
-  int slant = FC_SLANT_ROMAN;
-  FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-  FcMatrix* matrix = nullptr;
-  bool sheared = FcPatternGetMatrix(match, FC_MATRIX, 0, &matrix) == FcResultMatch && matrix && matrix->xy != 0;
-  f.fileItalic = slant != FC_SLANT_ROMAN && !sheared;
-  FcPatternDestroy(match);
-
-  // One file under several names (distribution alternatives links) is
-  // still one font.
-  std::error_code ec;
-  std::filesystem::path canonical = std::filesystem::canonical(f.path, ec);
-  if (!ec) f.path = canonical.string();
-
+  f.path = a.path;
+  f.family = a.family;
+  f.style = a.style;
+  f.index = a.index;
+  f.fileBold = a.fileBold;
+  f.fileItalic = a.fileItalic;
   f.synthBold = bold && !f.fileBold;
   f.synthItalic = italic && !f.fileItalic;
   if (isTexFamily(f.family)) f.encoding = GlyphEncoding::TeX;

@@ -52,6 +52,8 @@ struct FaceFile {
   // The name is installed nowhere: the file is that of kStandInFace.
   bool standIn = false;
   std::optional<JapaneseFallback> fallback;  // known from the table
+
+  bool operator==(const FaceFile&) const = default;
 };
 
 class FaceTable {

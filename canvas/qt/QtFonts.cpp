@@ -531,11 +531,11 @@ struct FaceKeyLess {
 const QtFace& QtFonts::face(std::string_view cp932Name, bool bold, bool italic) {
   using Key = FaceKeyLess::Key;
   using View = FaceKeyLess::View;
-  using Faces = std::map<Key, std::unique_ptr<QtFace>, FaceKeyLess>;
   // Never destroyed: faces hold Qt fonts, which must not outlive the
   // application object during static destruction.
   static std::mutex mutex;
-  static Faces* faces = new Faces;
+  static auto* owned = new std::vector<std::unique_ptr<QtFace>>;
+  static auto* faces = new std::map<Key, const QtFace*, FaceKeyLess>;
   static std::map<std::pair<std::string, int>, std::shared_ptr<const SfntFile>>* files =
       new std::map<std::pair<std::string, int>, std::shared_ptr<const SfntFile>>;
 
@@ -546,12 +546,19 @@ const QtFace& QtFonts::face(std::string_view cp932Name, bool bold, bool italic) 
   Key key{std::string(cp932Name), bold, italic};
 
   FaceFile file = FaceTable::resolve(cp932Name, bold, italic);
+  // Names that come to the same file in the same style (a formula's design
+  // sizes scaled from one file) share one face: one loading, one set of
+  // advance tables.
+  for (const auto& known : *owned)
+    if (known->bold() == bold && known->italic() == italic && known->file() == file) {
+      faces->emplace(std::move(key), known.get());
+      return *known;
+    }
   auto& data = (*files)[{file.path, file.index}];
   if (!data) data = SfntFile::load(file.path, file.index);
-  auto face = std::make_unique<QtFace>(std::move(file), data, bold, italic);
-  const QtFace& ref = *face;
-  faces->emplace(std::move(key), std::move(face));
-  return ref;
+  const QtFace* face = owned->emplace_back(std::make_unique<QtFace>(std::move(file), data, bold, italic)).get();
+  faces->emplace(std::move(key), face);
+  return *face;
 }
 
 }  // namespace vel

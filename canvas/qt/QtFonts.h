@@ -68,6 +68,8 @@ class QtFace final : public FaceMetrics {
   const QtFace& glyphFace(uint16_t code) const { return *sources_[entry(code).source].load(std::memory_order_acquire); }
 
   const FaceFile& file() const { return file_; }
+  bool bold() const { return bold_; }
+  bool italic() const { return italic_; }
   // The Japanese face for the characters this one lacks (none for a
   // Japanese face).
   std::optional<JapaneseFallback> fallback() const { return fallback_; }
