@@ -94,15 +94,26 @@ void SetMathFont(State& st, MathFontKind kind, int level, bool substitutionAllow
 
 void InclineTextOut(State& st, double x, double y, std::string_view text, double across, double along) {
   if (!st.canvas) return;
-  const Font saved = st.chr.font;
-  SetInclineFont(st, saved.name, static_cast<int>(std::trunc(st.font.deviceHeight)), saved.charset, saved.bold,
-                 st.font.textRotationDeg);
+  // SetInclineFont's font (the current face at the device height, turned)
+  // built over the current one and put back field by field: formulas draw
+  // glyph by glyph, and the face name stays as it is.
+  Font& f = st.chr.font;
+  const int height = f.height, escapement = f.escapement, pitch = f.pitch;
+  const bool italic = f.italic, underline = f.underline, strikeOut = f.strikeOut;
+  f.height = static_cast<int>(std::trunc(st.font.deviceHeight));
+  f.italic = f.underline = f.strikeOut = false;
+  f.escapement = st.font.textRotationDeg * 10;
+  f.pitch = 0;
   const double t = st.font.textRotationRad, S = st.draw.scale;
   const double dx = std::trunc(S * (x + std::cos(t) * along + std::sin(t) * across) + 0.5);
   const double dy = std::trunc(S * (y - std::sin(t) * along + std::cos(t) * across) + 0.5);
-  if (std::fabs(dx) < 2e9 && std::fabs(dy) < 2e9)
-    st.canvas->textOut(st.chr.font, static_cast<int>(dx), static_cast<int>(dy), text);
-  st.chr.font = saved;
+  if (std::fabs(dx) < 2e9 && std::fabs(dy) < 2e9) st.canvas->textOut(f, static_cast<int>(dx), static_cast<int>(dy), text);
+  f.height = height;
+  f.italic = italic;
+  f.underline = underline;
+  f.strikeOut = strikeOut;
+  f.escapement = escapement;
+  f.pitch = pitch;
 }
 
 }  // namespace vel

@@ -562,8 +562,8 @@ struct FormulaScope {
   explicit FormulaScope(State& st)
       : st(st), chr(st.chr), font(st.font), pen(st.canvas ? st.canvas->pen() : Pen{}) {}
   ~FormulaScope() {
-    st.chr = chr;
-    st.font = font;
+    st.chr = std::move(chr);
+    st.font = std::move(font);
     if (st.canvas) st.canvas->setPen(pen);
   }
   State& st;
@@ -778,10 +778,10 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
   ++st.math.depth;
   {
     FormulaScope scope(st);
-    // The axis offset comes from the Japanese text font at the level.
-    SetFontName(st, SJ("ＭＳ Ｐ明朝"), level);
+    // The axis offset comes from the Japanese text font at the level,
+    // upright and plain (set before the name, whose setting measures it).
     st.chr.font.italic = st.chr.font.underline = st.chr.font.strikeOut = false;
-    GetFontMetric(st);
+    SetFontName(st, SJ("ＭＳ Ｐ明朝"), level);
     const std::shared_ptr<const Segments> read = ReadFormula(st, formula, level);
     bool ok = read != nullptr;
     if (ok) {
