@@ -54,6 +54,7 @@ struct Font {
   Color color = kBlack;
 
   bool sameFace(const Font& o) const { return name == o.name && bold == o.bold && italic == o.italic; }
+  bool operator==(const Font&) const = default;
 };
 
 struct TextMetrics {

@@ -45,6 +45,18 @@ struct FormulaReadings {
     int skip;
   };
   std::vector<KernSkip> kernSkips;
+  // A formula as the line builder measured it, for its drawing: the box,
+  // its parts, and the fonts it was measured in and left. Drawing it in
+  // the same fonts takes these instead of measuring it again (only
+  // formulas whose measuring changed nothing but the fonts are kept).
+  struct Measured {
+    MathBox box;
+    std::shared_ptr<PartMemo> parts;
+    CharStyle entryChr, endChr;
+    FontState entryFont, endFont;
+  };
+  std::array<std::unordered_map<std::string, Measured, TextHash, std::equal_to<>>, 6> measured;
+  size_t measuredCount = 0;
 };
 
 namespace {
@@ -771,10 +783,32 @@ std::shared_ptr<const Segments> ReadFormula(State& st, std::string_view formula,
 
 }  // namespace
 
+namespace {
+
+// The device height is the one part of the fonts that follows the surface
+// (the layout measures for none): it is left out of the comparison.
+bool SameFonts(const FontState& a, FontState b) {
+  b.deviceHeight = a.deviceHeight;
+  return a == b;
+}
+
+}  // namespace
+
 MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool draw, double top, double left,
-                        const MathBox* measured) {
+                        const MathBox* measured, PartMemo* partsOfMeasured) {
   MathBox result;
   if (st.math.depth >= kMaxFormulaNesting) return {-1, 0, 0};
+  // A whole formula (no part of another) measured alone is kept for its
+  // drawing; drawn, it looks for what was kept.
+  const bool whole = st.math.depth == 0 && level >= 0 && level < 6 && !st.math.arrayRowExport && !measured;
+  const FormulaReadings::Measured* known = nullptr;
+  if (whole && draw && st.math.readings) {
+    const auto& kept = st.math.readings->measured[static_cast<size_t>(level)];
+    if (auto it = kept.find(formula);
+        it != kept.end() && it->second.entryChr == st.chr && SameFonts(it->second.entryFont, st.font))
+      known = &it->second;
+  }
+  const bool keep = whole && !draw && formula.find("mathstrut") == std::string_view::npos;
   ++st.math.depth;
   {
     FormulaScope scope(st);
@@ -795,19 +829,53 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
       if (twice) counters = st.val.counters;
       // Drawing after measuring here: the drawing pass takes the parts the
       // measuring pass measured.
-      PartMemo memo;
+      std::shared_ptr<PartMemo> recorded = keep ? std::make_shared<PartMemo>() : nullptr;
+      PartMemo local;
+      PartMemo& memo = keep ? *recorded : local;
       memo.depth = st.math.depth;
       PartMemo* const outer = st.math.partMemo;
-      if (draw && !measured) st.math.partMemo = &memo;
-      if (draw && measured) {
+      if ((draw && !measured) || keep) st.math.partMemo = &memo;
+      const auto countersBefore = keep ? st.val.counters : decltype(st.val.counters){};
+      const bool changedBefore = st.math.changedState;
+      st.math.changedState = false;
+      if (known) {
+        // What the measuring would have left: the kept fonts, at this
+        // surface's device height, and the kept parts to replay.
+        result = known->box;
+        st.chr = known->endChr;
+        st.font = known->endFont;
+        st.font.deviceHeight = st.font.layoutHeight * st.draw.scale;
+        st.math.partMemo = known->parts.get();
+        known->parts->depth = st.math.depth;
+        known->parts->next = 0;
+      } else if (draw && measured) {
         result = *measured;
         ok = result.width >= 0;
+        if (partsOfMeasured) {
+          partsOfMeasured->depth = st.math.depth;
+          partsOfMeasured->replaying = true;
+          partsOfMeasured->next = 0;
+          st.math.partMemo = partsOfMeasured;
+        }
       } else {
         ok = LayoutSegments(st, segs, pen, result);
       }
+      if (keep && ok && !st.math.changedState && st.val.counters == countersBefore) {
+        auto& readings = *st.math.readings;
+        if (readings.measuredCount >= FormulaReadings::kMaxKept) {
+          for (auto& m : readings.measured) m.clear();
+          readings.measuredCount = 0;
+        }
+        // The scope holds the fonts the formula came in with.
+        auto [it, fresh] = readings.measured[static_cast<size_t>(level)].try_emplace(std::string(formula));
+        it->second = {result, std::move(recorded), scope.chr, st.chr, scope.font, st.font};
+        if (fresh) ++readings.measuredCount;
+      }
+      st.math.changedState = changedBefore || st.math.changedState;
       memo.replaying = true;
+      if (known) st.math.partMemo->replaying = true;
       if (ok && draw) {
-        if (twice) st.val.counters = counters;
+        if (twice && !known) st.val.counters = counters;
         MathPen drawing;
         drawing.axisOffset = pen.axisOffset;
         drawing.draw = true;

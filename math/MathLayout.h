@@ -45,8 +45,10 @@ void ApplyStyleSwitches(std::vector<MathSegment>& segments);
 // `measured`: the box a measuring of the same formula at the same level
 // gave just before (a structure's part), so drawing need not measure it
 // again: nested parts would otherwise be measured once per level of
-// nesting above them.
+// nesting above them; `partsOfMeasured`, that measuring's own parts.
+// A whole formula measured alone keeps its measuring for its drawing in
+// the same fonts.
 MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool draw, double top, double left,
-                        const MathBox* measured = nullptr);
+                        const MathBox* measured = nullptr, PartMemo* partsOfMeasured = nullptr);
 
 }  // namespace vel

@@ -195,10 +195,14 @@ class Structure {
       case kUnderline:
       case kUnderlineRule:
       case kFramebox:
-      case kTable: return boxed(s.kind, s.text, L);
+      case kTable:
+        st_.math.changedState = true;  // running text may change anything
+        return boxed(s.kind, s.text, L);
       case kLast:
       case kDotsfilllast:
-      case kLinefilllast: return flushRight(s.kind, s.text);
+      case kLinefilllast:
+        st_.math.changedState = true;  // placed by the line, not the formula
+        return flushRight(s.kind, s.text);
       case kCdots:
       case kLdots:
       case kVdots: return WriteCLdots(st_, pen_, s.kind, Calc(st_, s.text));
@@ -206,16 +210,21 @@ class Structure {
       case kLdotslen:
       case kCline:
       case kLline: return WriteCLdots(st_, pen_, s.kind, UnitToPix(st_, s.text));
-      case kLengroupOpen: SaveLengthList(st_); return {};
-      case kLengroupClose: (void)RestoreLengthList(st_); return {};
-      case kValgroupOpen: SaveValueInfoList(st_); return {};
-      case kValgroupClose: RestoreValueInfoList(st_); return {};
+      case kLengroupOpen:
+      case kLengroupClose:
+      case kValgroupOpen:
+      case kValgroupClose: return group(s.kind);
       case kMatrix:
       case kLmatrix:
       case kRmatrix:
-      case kArray: return matrix(s.kind, g, L);
+      case kArray:
+        if (s.kind == kArray) st_.math.changedState = true;  // its rows may be exported
+        return matrix(s.kind, g, L);
       default:
-        if (s.kind >= kGetmathFirst && s.kind <= kGetmathLast) return named(s.kind, s.text, L);
+        if (s.kind >= kGetmathFirst && s.kind <= kGetmathLast) {
+          st_.math.changedState = true;  // sets the lengths
+          return named(s.kind, s.text, L);
+        }
         return fail();
     }
   }
@@ -226,23 +235,44 @@ class Structure {
     return {-1, 0, 0};
   }
 
+  MathBox group(int kind) {
+    st_.math.changedState = true;
+    switch (kind) {
+      case kLengroupOpen: SaveLengthList(st_); break;
+      case kLengroupClose: (void)RestoreLengthList(st_); break;
+      case kValgroupOpen: SaveValueInfoList(st_); break;
+      default: RestoreValueInfoList(st_); break;
+    }
+    return {};
+  }
+
   // A part measured. While drawing, what it counts is put back: the
   // drawing of the part counts it. `keep` puts the counters back always.
   MathBox part(std::string_view text, int level, bool keep = false) {
-    PartMemo* memo = st_.math.partMemo;
+    PartMemo* const installed = st_.math.partMemo;
+    PartMemo* memo = installed;
     if (memo && memo->depth != st_.math.depth) memo = nullptr;  // a part of a part
     if (memo && memo->replaying) {
       if (const MeasuredPart* known = recalled(*memo, text, level)) {
         const MathBox b{known->width, known->height, known->depth};
         if (b.width < 0) failed_ = true;
+        recalled_.push_back(known);
         return b;
       }
     }
     const auto counters = st_.val.counters;
+    // Recording, the part's own parts are recorded too.
+    const bool recording = memo && !memo->replaying;
+    PartMemo inner;
+    inner.depth = st_.math.depth + 1;
+    if (recording) st_.math.partMemo = &inner;
     const MathBox b = MathWidthHeight(st_, text, level, false, 0, 0);
+    st_.math.partMemo = installed;
     if (pen_.draw || keep) st_.val.counters = counters;
     if (b.width < 0) failed_ = true;
-    if (memo && !memo->replaying) memo->parts.push_back({std::string(text), level, b.width, b.height, b.depth});
+    if (recording)
+      memo->parts.push_back({std::string(text), level, b.width, b.height, b.depth,
+                             inner.parts.empty() ? nullptr : std::make_shared<PartMemo>(std::move(inner))});
     return b;
   }
 
@@ -271,7 +301,15 @@ class Structure {
     const double t = st_.font.textRotationRad, dy = top - pen_.axis;
     const double left = t == 0 ? pen_.x + dx : pen_.x + dx * std::cos(t) + dy * std::sin(t);
     const double corner = t == 0 ? top : pen_.axis - dx * std::sin(t) + dy * std::cos(t);
-    (void)MathWidthHeight(st_, text, level, true, corner, left, &box);
+    // The parts of this part, if its measuring was replayed.
+    PartMemo* inner = nullptr;
+    for (auto it = recalled_.begin(); it != recalled_.end(); ++it)
+      if ((*it)->level == level && (*it)->text == text) {
+        inner = (*it)->inner.get();
+        recalled_.erase(it);
+        break;
+      }
+    (void)MathWidthHeight(st_, text, level, true, corner, left, &box, inner);
     st_.draw.linePenX = penX;
   }
 
@@ -653,6 +691,8 @@ class Structure {
   MathPen& pen_;
   double E_;
   bool failed_ = false;
+  // Parts whose measuring this structure replayed, until they are drawn.
+  std::vector<const MeasuredPart*> recalled_;
 };
 
 }  // namespace

@@ -38,6 +38,8 @@ struct FontState {
   double textRotationRad = 0;
   Font savedTextFont;             // the text font kept while math is set
   std::vector<std::string> reportedFaces;  // face names installed nowhere, already reported
+
+  bool operator==(const FontState&) const = default;
 };
 
 }  // namespace vel

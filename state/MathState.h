@@ -7,11 +7,14 @@
 
 namespace vel {
 
-// A part of a formula as its measuring found it.
+struct PartMemo;
+
+// A part of a formula as its measuring found it, with its own parts.
 struct MeasuredPart {
   std::string text;
   int level = 0;
   int width = 0, height = 0, depth = 0;
+  std::shared_ptr<PartMemo> inner;  // the part's parts, when they were kept too
 };
 
 // The parts a formula's measuring pass measured, which its drawing pass
@@ -34,6 +37,10 @@ struct MathState {
   bool arrayRowExport = false;
   std::vector<std::string> arrayRowList;
   PartMemo* partMemo = nullptr;  // the formula being drawn, if any
+  // Set by what a formula's measuring changes besides its fonts (boxes of
+  // running text, length and value groups, \getmath, row export, flush
+  // right): such a measuring is not kept for the drawing.
+  bool changedState = false;
   std::shared_ptr<FormulaReadings> readings;
 };
 

@@ -36,6 +36,8 @@ struct CharStyle {
   int mathKakkoMode = 0;   // \mathkakkomode
   int inlineMathMode = 0;  // \inlinemathmode
   bool boldMath = false;
+
+  bool operator==(const CharStyle&) const = default;
 };
 
 struct ParaStyle {

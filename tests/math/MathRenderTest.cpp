@@ -13,8 +13,10 @@ using namespace vel;
 namespace {
 
 // The formula (as written) normalised and drawn at 300 dpi; empty when it
-// fails.
-std::vector<uint32_t> Pixels(const std::string& written, int level, MathBox& box) {
+// fails. `measuredAt`: a font size to measure it at alone first, as the
+// line builder does.
+std::vector<uint32_t> Pixels(const std::string& written, int level, MathBox& box, double measuredAt = 0,
+                             bool smallCharPrintError = false) {
   std::string line = "$" + written + "$";
   if (ReformMath(line, 1) < 0) return {};
   const std::string formula = line.substr(1, line.size() - 2);
@@ -22,6 +24,13 @@ std::vector<uint32_t> Pixels(const std::string& written, int level, MathBox& box
   auto canvas = QtCanvas::onBitmap(page, 300, 300);
   veltest::StateFixture f(canvas.get());
   f.st.draw.scale = units::DeviceScale(300);
+  f.settings.smallCharPrintError = smallCharPrintError;
+  if (measuredAt > 0) {
+    const double size = f.st.chr.fontSize;
+    f.st.chr.fontSize = measuredAt;
+    (void)MathWidthHeight(f.st, formula, level, false, 0, 0);
+    f.st.chr.fontSize = size;
+  }
   box = MathWidthHeight(f.st, formula, level, true, 2000, 2000);
   canvas.reset();
   std::vector<uint32_t> px;
@@ -45,6 +54,21 @@ TEST(MathRender, PairsThatDrawTheSamePixels) {
     EXPECT_EQ(a.depth, b.depth) << c.where();
     EXPECT_TRUE(pa == pb) << c.where() << ": " << mathcases::Show(c.fields[1]) << " against "
                           << mathcases::Show(c.fields[2]);
+  }
+}
+
+TEST(MathRender, AFormulaMeasuredFirstDrawsAsOneDrawnAlone) {
+  // Drawing takes what measuring the same formula in the same fonts kept:
+  // the same pixels, also where the drawing starts from the metrics the
+  // measuring left (low dots before a small Greek letter drawn in the
+  // Japanese face), and nothing kept from another size.
+  for (const char* written : {"\\ldots x\\small\\alpha", "\\frac{a_1}{\\sqr{b^2+\\vec{c}}}-d"}) {
+    MathBox alone, again, other;
+    const std::vector<uint32_t> p = Pixels(written, 2, alone, 0, true);
+    ASSERT_FALSE(p.empty()) << written;
+    EXPECT_TRUE(Pixels(written, 2, again, 21000, true) == p) << written;
+    EXPECT_TRUE(Pixels(written, 2, other, 42000, true) == p) << written;
+    EXPECT_EQ(again.width, alone.width) << written;
   }
 }
 
