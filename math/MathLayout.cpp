@@ -760,12 +760,21 @@ void ApplyStyleSwitches(std::vector<MathSegment>& segs) {
 
 namespace {
 
+// Formulas are set glyph by glyph through many small functions: what runs
+// once per formula, rarely or first, stays out of the line of the rest
+// (a formula document otherwise spends a fifth of its time fetching code).
+[[gnu::noinline]] std::shared_ptr<const Segments> ReadAnew(State& st, std::string_view formula, int level, bool keep);
+
 std::shared_ptr<const Segments> ReadFormula(State& st, std::string_view formula, int level) {
   const bool keep = level >= 0 && level < 6 && formula.find("mathstrut") == std::string_view::npos;
   if (keep && st.math.readings) {
     auto& kept = st.math.readings->byLevel[static_cast<size_t>(level)];
     if (auto it = kept.find(formula); it != kept.end()) return it->second;
   }
+  return ReadAnew(st, formula, level, keep);
+}
+
+std::shared_ptr<const Segments> ReadAnew(State& st, std::string_view formula, int level, bool keep) {
   auto segs = std::make_shared<Segments>();
   if (!SplitMathSegments(st, formula, level, *segs) || !SpaceMathSegments(st, *segs)) return nullptr;
   ApplyStyleSwitches(*segs);
@@ -792,6 +801,32 @@ bool SameFonts(const FontState& a, FontState b) {
   return a == b;
 }
 
+// The measuring kept of a whole formula about to be drawn in these fonts.
+[[gnu::noinline]] const FormulaReadings::Measured* KeptMeasuring(const State& st, std::string_view formula,
+                                                                  int level) {
+  if (!st.math.readings) return nullptr;
+  const auto& kept = st.math.readings->measured[static_cast<size_t>(level)];
+  const auto it = kept.find(formula);
+  if (it == kept.end() || !(it->second.entryChr == st.chr) || !SameFonts(it->second.entryFont, st.font))
+    return nullptr;
+  return &it->second;
+}
+
+// Keeps a whole formula's measuring: its box, its parts and the fonts it
+// came in with (held by the scope) and left.
+[[gnu::noinline]] void KeepMeasuring(State& st, std::string_view formula, int level, const MathBox& box,
+                                     std::shared_ptr<PartMemo> parts, const CharStyle& entryChr,
+                                     const FontState& entryFont) {
+  auto& readings = *st.math.readings;
+  if (readings.measuredCount >= FormulaReadings::kMaxKept) {
+    for (auto& m : readings.measured) m.clear();
+    readings.measuredCount = 0;
+  }
+  auto [it, fresh] = readings.measured[static_cast<size_t>(level)].try_emplace(std::string(formula));
+  it->second = {box, std::move(parts), entryChr, st.chr, entryFont, st.font};
+  if (fresh) ++readings.measuredCount;
+}
+
 }  // namespace
 
 MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool draw, double top, double left,
@@ -801,13 +836,7 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
   // A whole formula (no part of another) measured alone is kept for its
   // drawing; drawn, it looks for what was kept.
   const bool whole = st.math.depth == 0 && level >= 0 && level < 6 && !st.math.arrayRowExport && !measured;
-  const FormulaReadings::Measured* known = nullptr;
-  if (whole && draw && st.math.readings) {
-    const auto& kept = st.math.readings->measured[static_cast<size_t>(level)];
-    if (auto it = kept.find(formula);
-        it != kept.end() && it->second.entryChr == st.chr && SameFonts(it->second.entryFont, st.font))
-      known = &it->second;
-  }
+  const FormulaReadings::Measured* const known = whole && draw ? KeptMeasuring(st, formula, level) : nullptr;
   const bool keep = whole && !draw && formula.find("mathstrut") == std::string_view::npos;
   ++st.math.depth;
   {
@@ -860,17 +889,8 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
       } else {
         ok = LayoutSegments(st, segs, pen, result);
       }
-      if (keep && ok && !st.math.changedState && st.val.counters == countersBefore) {
-        auto& readings = *st.math.readings;
-        if (readings.measuredCount >= FormulaReadings::kMaxKept) {
-          for (auto& m : readings.measured) m.clear();
-          readings.measuredCount = 0;
-        }
-        // The scope holds the fonts the formula came in with.
-        auto [it, fresh] = readings.measured[static_cast<size_t>(level)].try_emplace(std::string(formula));
-        it->second = {result, std::move(recorded), scope.chr, st.chr, scope.font, st.font};
-        if (fresh) ++readings.measuredCount;
-      }
+      if (keep && ok && !st.math.changedState && st.val.counters == countersBefore)
+        KeepMeasuring(st, formula, level, result, std::move(recorded), scope.chr, scope.font);
       st.math.changedState = changedBefore || st.math.changedState;
       memo.replaying = true;
       if (known) st.math.partMemo->replaying = true;

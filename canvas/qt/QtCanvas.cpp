@@ -174,13 +174,21 @@ bool QtCanvas::holdUpright(const Font& f, int x, int y, Each each) {
   if (!holdText_ || f.escapement != 0 || f.underline || f.strikeOut) return false;
   const QtFace& fc = static_cast<const QtFace&>(face(f));
   bool upright = true;
-  if (fc.file().vertical) each([&](uint16_t code, double) { upright = upright && code <= 0xFF; });
+  if (fc.file().vertical) each(fc, [&](uint16_t code, double) { upright = upright && code <= 0xFF; });
   if (!upright) return false;
   const double em = fc.emOf(f.height);
-  if (!fc.drawingFont(em).isValid()) return true;
-  const double baseline = y + fc.metrics(em).ascent;
+  // Formulas come glyph by glyph in a few faces and sizes: whether the
+  // face draws at the size, and its ascent there, are kept for the last.
+  if (&fc != holdFace_ || em != holdEm_) {
+    holdFace_ = &fc;
+    holdEm_ = em;
+    holdDrawable_ = fc.drawingFont(em).isValid();
+    holdAscent_ = fc.metrics(em).ascent;
+  }
+  if (!holdDrawable_) return true;
+  const double baseline = y + holdAscent_;
   const QColor colour = toQColor(f.color);
-  each([&](uint16_t code, double along) {
+  each(fc, [&](uint16_t code, double along) {
     HeldRun& run = heldRun(fc.glyphFace(code), em, colour, baseline);
     run.glyphs.push_back(fc.glyphIndex(code));
     run.positions.push_back(QPointF(x + along, baseline - run.baseline));
@@ -190,8 +198,7 @@ bool QtCanvas::holdUpright(const Font& f, int x, int y, Each each) {
 
 void QtCanvas::textOut(const Font& f, int x, int y, std::string_view s) {
   if (!painter_ || s.empty()) return;
-  auto each = [&](auto fn) {
-    const QtFace& fc = static_cast<const QtFace&>(face(f));
+  auto each = [&](const QtFace& fc, auto fn) {
     const double k = fc.emOf(f.height) / fc.unitsPerEm();
     double along = 0;
     for (size_t i = 0; i < s.size();) {
@@ -211,7 +218,7 @@ void QtCanvas::textOut(const Font& f, int x, int y, std::string_view s) {
 void QtCanvas::textOutPlaced(const Font& f, int y, const std::vector<PlacedChar>& chars) {
   if (!painter_ || chars.empty()) return;
   const int left = chars.front().x;
-  auto each = [&](auto fn) {
+  auto each = [&](const QtFace&, auto fn) {
     for (const PlacedChar& c : chars) fn(c.code, c.x - left);
   };
   if (holdUpright(f, left, y, each)) return;
@@ -326,8 +333,13 @@ void QtCanvas::drawGlyphLine(const Font& f, int x, int y, const GlyphLine& line)
 // baseline; other faces mix baselines in one run.
 QtCanvas::HeldRun& QtCanvas::heldRun(const QtFace& from, double em, const QColor& colour, double baseline) {
   const bool perBaseline = from.file().synthItalic;
-  for (HeldRun& r : held_)
-    if (r.face == &from && r.em == em && r.colour == colour && (!perBaseline || r.baseline == baseline)) return r;
+  auto holds = [&](const HeldRun& r) {
+    return r.face == &from && r.em == em && r.colour == colour && (!perBaseline || r.baseline == baseline);
+  };
+  // Mostly the run of the glyph before.
+  if (lastRun_ < held_.size() && holds(held_[lastRun_])) return held_[lastRun_];
+  for (lastRun_ = 0; lastRun_ < held_.size(); ++lastRun_)
+    if (holds(held_[lastRun_])) return held_[lastRun_];
   held_.push_back(HeldRun{&from, em, colour, perBaseline ? baseline : 0.0, {}, {}});
   return held_.back();
 }

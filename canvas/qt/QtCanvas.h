@@ -135,7 +135,8 @@ class QtCanvas final : public Canvas {
   };
   HeldRun& heldRun(const QtFace& from, double em, const QColor& colour, double baseline);
   // Holds plain upright text without building its glyph line: `each`
-  // calls its argument with every character's code and x offset from x.
+  // (given the face) calls its argument with every character's code and
+  // x offset from x.
   // False when the text is not plain (turned, underlined, rotated).
   template <typename Each>
   bool holdUpright(const Font& f, int x, int y, Each each);
@@ -144,6 +145,12 @@ class QtCanvas final : public Canvas {
   void flushTextUnder(Color paint);
   bool allHeldIn(Color c) const;
   std::vector<HeldRun> held_;
+  size_t lastRun_ = 0;  // the held run added to last
+  // The face and size text was held in last: whether it draws, its ascent.
+  const QtFace* holdFace_ = nullptr;
+  double holdEm_ = 0;
+  bool holdDrawable_ = false;
+  int holdAscent_ = 0;
   bool holdText_ = false;
   double shift_ = 0.4375;  // pixel (x, y) is painted at (x + shift_, y + shift_); see kShift
   void prepare();
