@@ -506,7 +506,10 @@ class PlainLayout {
     const bool kern = length.starts_with("1/") && length.ends_with("ch") && length.size() > 4 &&
                       std::from_chars(length.data() + 2, length.data() + length.size() - 2, n).ptr ==
                           length.data() + length.size() - 2;
-    if (!kern) return UnitToPix(st_, length);
+    if (!kern) {
+      if (length.find('\\') != std::string_view::npos) st_.math.beyondFonts = true;  // a variable
+      return UnitToPix(st_, length);
+    }
     if (!st_.math.readings) st_.math.readings = std::make_shared<FormulaReadings>();
     auto& known = st_.math.readings->kernSkips;
     const double cell = st_.font.charHeight;
@@ -836,7 +839,10 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
   // A whole formula (no part of another) measured alone is kept for its
   // drawing; drawn, it looks for what was kept.
   const bool whole = st.math.depth == 0 && level >= 0 && level < 6 && !st.math.arrayRowExport && !measured;
-  const FormulaReadings::Measured* const known = whole && draw ? KeptMeasuring(st, formula, level) : nullptr;
+  const FormulaReadings::Measured* const known = whole ? KeptMeasuring(st, formula, level) : nullptr;
+  // Measured again in the same fonts (a formula written more than once),
+  // it measures as before: its measuring changes nothing else.
+  if (known && !draw) return known->box;
   const bool keep = whole && !draw && formula.find("mathstrut") == std::string_view::npos;
   ++st.math.depth;
   {
@@ -865,8 +871,8 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
       PartMemo* const outer = st.math.partMemo;
       if ((draw && !measured) || keep) st.math.partMemo = &memo;
       const auto countersBefore = keep ? st.val.counters : decltype(st.val.counters){};
-      const bool changedBefore = st.math.changedState;
-      st.math.changedState = false;
+      const bool changedBefore = st.math.beyondFonts;
+      st.math.beyondFonts = false;
       if (known) {
         // What the measuring would have left: the kept fonts, at this
         // surface's device height, and the kept parts to replay.
@@ -889,9 +895,9 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
       } else {
         ok = LayoutSegments(st, segs, pen, result);
       }
-      if (keep && ok && !st.math.changedState && st.val.counters == countersBefore)
+      if (keep && ok && !st.math.beyondFonts && st.val.counters == countersBefore)
         KeepMeasuring(st, formula, level, result, std::move(recorded), scope.chr, scope.font);
-      st.math.changedState = changedBefore || st.math.changedState;
+      st.math.beyondFonts = changedBefore || st.math.beyondFonts;
       memo.replaying = true;
       if (known) st.math.partMemo->replaying = true;
       if (ok && draw) {

@@ -196,20 +196,24 @@ class Structure {
       case kUnderlineRule:
       case kFramebox:
       case kTable:
-        st_.math.changedState = true;  // running text may change anything
+        st_.math.beyondFonts = true;  // running text may change anything
         return boxed(s.kind, s.text, L);
       case kLast:
       case kDotsfilllast:
       case kLinefilllast:
-        st_.math.changedState = true;  // placed by the line, not the formula
+        st_.math.beyondFonts = true;  // placed by the line, not the formula
         return flushRight(s.kind, s.text);
       case kCdots:
       case kLdots:
-      case kVdots: return WriteCLdots(st_, pen_, s.kind, Calc(st_, s.text));
+      case kVdots:
+        noteVariables(s.text);
+        return WriteCLdots(st_, pen_, s.kind, Calc(st_, s.text));
       case kCdotslen:
       case kLdotslen:
       case kCline:
-      case kLline: return WriteCLdots(st_, pen_, s.kind, UnitToPix(st_, s.text));
+      case kLline:
+        noteVariables(s.text);
+        return WriteCLdots(st_, pen_, s.kind, UnitToPix(st_, s.text));
       case kLengroupOpen:
       case kLengroupClose:
       case kValgroupOpen:
@@ -218,11 +222,11 @@ class Structure {
       case kLmatrix:
       case kRmatrix:
       case kArray:
-        if (s.kind == kArray) st_.math.changedState = true;  // its rows may be exported
+        if (s.kind == kArray) st_.math.beyondFonts = true;  // its rows may be exported
         return matrix(s.kind, g, L);
       default:
         if (s.kind >= kGetmathFirst && s.kind <= kGetmathLast) {
-          st_.math.changedState = true;  // sets the lengths
+          st_.math.beyondFonts = true;  // sets the lengths
           return named(s.kind, s.text, L);
         }
         return fail();
@@ -235,8 +239,13 @@ class Structure {
     return {-1, 0, 0};
   }
 
+  // A count or length that names a variable makes the measuring depend on it.
+  void noteVariables(std::string_view text) {
+    if (text.find('\\') != std::string_view::npos) st_.math.beyondFonts = true;
+  }
+
   MathBox group(int kind) {
-    st_.math.changedState = true;
+    st_.math.beyondFonts = true;
     switch (kind) {
       case kLengroupOpen: SaveLengthList(st_); break;
       case kLengroupClose: (void)RestoreLengthList(st_); break;

@@ -37,10 +37,11 @@ struct MathState {
   bool arrayRowExport = false;
   std::vector<std::string> arrayRowList;
   PartMemo* partMemo = nullptr;  // the formula being drawn, if any
-  // Set by what a formula's measuring changes besides its fonts (boxes of
-  // running text, length and value groups, \getmath, row export, flush
-  // right): such a measuring is not kept for the drawing.
-  bool changedState = false;
+  // Set while a formula is measured by what reads or changes more than
+  // its fonts (boxes of running text, length and value groups, \getmath,
+  // row export, flush right, lengths and numbers that name variables):
+  // such a measuring is not kept.
+  bool beyondFonts = false;
   std::shared_ptr<FormulaReadings> readings;
 };
 

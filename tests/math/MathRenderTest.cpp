@@ -72,6 +72,21 @@ TEST(MathRender, AFormulaMeasuredFirstDrawsAsOneDrawnAlone) {
   }
 }
 
+TEST(MathRender, AFormulaThatNamesAVariableIsMeasuredAgain) {
+  // The same text in the same fonts measures as before, unless it reads a
+  // variable that has changed since.
+  auto canvas = QtCanvas::measureOnly(300);
+  veltest::StateFixture f(canvas.get());
+  std::string line = "$x\\cdots{\\valA}$";
+  ASSERT_GE(ReformMath(line, 1), 0);
+  const std::string formula = line.substr(1, line.size() - 2);
+  f.st.val.registers[0] = 3;
+  const MathBox three = MathWidthHeight(f.st, formula, 2, false, 0, 0);
+  f.st.val.registers[0] = 6;
+  const MathBox six = MathWidthHeight(f.st, formula, 2, false, 0, 0);
+  EXPECT_GT(six.width, three.width);
+}
+
 TEST(MathRender, FormulasThatStopTheRun) {
   for (const mathcases::Case& c : mathcases::Read("errors.tests")) {
     veltest::TempDir d;
