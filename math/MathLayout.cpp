@@ -54,6 +54,7 @@ struct FormulaReadings {
     std::shared_ptr<PartMemo> parts;
     CharStyle entryChr, endChr;
     FontState entryFont, endFont;
+    bool smallCharSubstitutes = false;  // the setting it was measured under
   };
   std::array<std::unordered_map<std::string, Measured, TextHash, std::equal_to<>>, 6> measured;
   size_t measuredCount = 0;
@@ -797,6 +798,8 @@ std::shared_ptr<const Segments> ReadAnew(State& st, std::string_view formula, in
 
 namespace {
 
+bool SmallCharSubstitutes(const State& st) { return st.settings && st.settings->smallCharPrintError; }
+
 // The device height is the one part of the fonts that follows the surface
 // (the layout measures for none): it is left out of the comparison.
 bool SameFonts(const FontState& a, FontState b) {
@@ -810,7 +813,8 @@ bool SameFonts(const FontState& a, FontState b) {
   if (!st.math.readings) return nullptr;
   const auto& kept = st.math.readings->measured[static_cast<size_t>(level)];
   const auto it = kept.find(formula);
-  if (it == kept.end() || !(it->second.entryChr == st.chr) || !SameFonts(it->second.entryFont, st.font))
+  if (it == kept.end() || !(it->second.entryChr == st.chr) || !SameFonts(it->second.entryFont, st.font) ||
+      it->second.smallCharSubstitutes != SmallCharSubstitutes(st))
     return nullptr;
   return &it->second;
 }
@@ -826,7 +830,7 @@ bool SameFonts(const FontState& a, FontState b) {
     readings.measuredCount = 0;
   }
   auto [it, fresh] = readings.measured[static_cast<size_t>(level)].try_emplace(std::string(formula));
-  it->second = {box, std::move(parts), entryChr, st.chr, entryFont, st.font};
+  it->second = {box, std::move(parts), entryChr, st.chr, entryFont, st.font, SmallCharSubstitutes(st)};
   if (fresh) ++readings.measuredCount;
 }
 
