@@ -116,9 +116,7 @@ std::mutex& fcMutex() {
 struct FcAnswer {
   bool matched = false;
   std::vector<std::string> families;  // every family name of the match
-  std::string path, family, style;
-  int index = 0;
-  bool fileBold = false, fileItalic = false;
+  FaceFile file;                      // its path, family, style, index and the file's own style
 };
 
 // Kept per question: the design sizes of a formula's faces are one family,
@@ -144,11 +142,12 @@ const FcAnswer& ask(const std::string& family, bool japanese, bool bold, bool it
   FcChar8* name = nullptr;
   for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
     if (name) a.families.emplace_back(reinterpret_cast<const char*>(name));
-  a.path = fcString(match, FC_FILE);
-  a.family = fcString(match, FC_FAMILY);
-  a.style = fcString(match, FC_STYLE);
+  FaceFile& f = a.file;
+  f.path = fcString(match, FC_FILE);
+  f.family = fcString(match, FC_FAMILY);
+  f.style = fcString(match, FC_STYLE);
   int index = 0;
-  if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) a.index = index;
+  if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) f.index = index;
   // fontconfig's own synthetic-style rules may have restyled the match
   // (weight set to bold with "embolden", slant to oblique with a shear
   // matrix); what the file itself is shows through those marks.
@@ -156,33 +155,35 @@ const FcAnswer& ask(const std::string& family, bool japanese, bool bold, bool it
   FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
   FcBool embolden = FcFalse;
   FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden);
-  a.fileBold = weight >= FC_WEIGHT_DEMIBOLD && !embolden;
+  f.fileBold = weight >= FC_WEIGHT_DEMIBOLD && !embolden;
   int slant = FC_SLANT_ROMAN;
   FcPatternGetInteger(match, FC_SLANT, 0, &slant);
   FcMatrix* matrix = nullptr;
   bool sheared = FcPatternGetMatrix(match, FC_MATRIX, 0, &matrix) == FcResultMatch && matrix && matrix->xy != 0;
-  a.fileItalic = slant != FC_SLANT_ROMAN && !sheared;
+  f.fileItalic = slant != FC_SLANT_ROMAN && !sheared;
   FcPatternDestroy(match);
   // One file under several names (distribution alternatives links) is
   // still one font.
   std::error_code ec;
-  std::filesystem::path canonical = std::filesystem::canonical(a.path, ec);
-  if (!ec) a.path = canonical.string();
+  std::filesystem::path canonical = std::filesystem::canonical(f.path, ec);
+  if (!ec) f.path = canonical.string();
   return a;
 }
 
 // The file fontconfig gives for a choice; `found` tells whether the name
 // is installed at all.
 FaceFile match(const FaceChoice& c, bool bold, bool italic, bool& found) {
-  FaceFile f;
-  f.encoding = c.encoding;
-  f.vertical = c.vertical;
-  f.fallback = c.fallback;
+  auto chosen = [&c](FaceFile f) {
+    f.encoding = c.encoding;
+    f.vertical = c.vertical;
+    f.fallback = c.fallback;
+    return f;
+  };
   found = true;
 
   std::lock_guard<std::mutex> lock(fcMutex());
   const FcAnswer& a = ask(c.family, c.japanese, bold, italic);
-  if (!a.matched) return f;
+  if (!a.matched) return chosen({});
 
   // A name that is no table entry, no generic family and none of the
   // match's family names is installed nowhere.
@@ -197,14 +198,9 @@ FaceFile match(const FaceChoice& c, bool bold, bool italic, bool& found) {
   };
   const std::string wanted = compact(c.family);
   for (const std::string& name : a.families) found = found || compact(name) == wanted;
-  if (!found) return f;
+  if (!found) return chosen({});
 
-  f.path = a.path;
-  f.family = a.family;
-  f.style = a.style;
-  f.index = a.index;
-  f.fileBold = a.fileBold;
-  f.fileItalic = a.fileItalic;
+  FaceFile f = chosen(a.file);
   f.synthBold = bold && !f.fileBold;
   f.synthItalic = italic && !f.fileItalic;
   if (isTexFamily(f.family)) f.encoding = GlyphEncoding::TeX;
