@@ -764,9 +764,9 @@ void ApplyStyleSwitches(std::vector<MathSegment>& segs) {
 
 namespace {
 
-// Formulas are set glyph by glyph through many small functions: what runs
-// once per formula, rarely or first, stays out of the line of the rest
-// (a formula document otherwise spends a fifth of its time fetching code).
+// A formula is set through many small functions, fetched again for every
+// part: what runs rarely (a first reading, keeping a measuring, finding a
+// kept one) stays out of their line.
 [[gnu::noinline]] std::shared_ptr<const Segments> ReadAnew(State& st, std::string_view formula, int level, bool keep);
 
 std::shared_ptr<const Segments> ReadFormula(State& st, std::string_view formula, int level) {
@@ -793,10 +793,6 @@ std::shared_ptr<const Segments> ReadAnew(State& st, std::string_view formula, in
   }
   return segs;
 }
-
-}  // namespace
-
-namespace {
 
 bool SmallCharSubstitutes(const State& st) { return st.settings && st.settings->smallCharPrintError; }
 
@@ -886,6 +882,7 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
         st.font.deviceHeight = st.font.layoutHeight * st.draw.scale;
         st.math.partMemo = known->parts.get();
         known->parts->depth = st.math.depth;
+        known->parts->replaying = true;
         known->parts->next = 0;
       } else if (draw && measured) {
         result = *measured;
@@ -903,7 +900,6 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
         KeepMeasuring(st, formula, level, result, std::move(recorded), scope.chr, scope.font);
       st.math.beyondFonts = changedBefore || st.math.beyondFonts;
       memo.replaying = true;
-      if (known) st.math.partMemo->replaying = true;
       if (ok && draw) {
         if (twice && !known) st.val.counters = counters;
         MathPen drawing;

@@ -36,7 +36,7 @@ struct MathState {
   // while set, the array leaves its rows' texts here instead of drawing.
   bool arrayRowExport = false;
   std::vector<std::string> arrayRowList;
-  PartMemo* partMemo = nullptr;  // the formula being drawn, if any
+  PartMemo* partMemo = nullptr;  // the parts being recorded or replayed, if any
   // Set while a formula is measured by what reads or changes more than
   // its fonts (boxes of running text, length and value groups, \getmath,
   // row export, flush right, lengths and numbers that name variables):
