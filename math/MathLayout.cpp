@@ -57,7 +57,6 @@ struct FormulaReadings {
     bool smallCharSubstitutes = false;  // the setting it was measured under
   };
   std::array<std::unordered_map<std::string, Measured, TextHash, std::equal_to<>>, 6> measured;
-  size_t measuredCount = 0;
 };
 
 namespace {
@@ -764,6 +763,23 @@ void ApplyStyleSwitches(std::vector<MathSegment>& segs) {
 
 namespace {
 
+// Room for one more in maps kept by level: past kMaxKept all are dropped.
+template <typename Map>
+void MakeRoom(std::array<Map, 6>& byLevel) {
+  size_t kept = 0;
+  for (const auto& m : byLevel) kept += m.size();
+  if (kept >= FormulaReadings::kMaxKept)
+    for (auto& m : byLevel) m.clear();
+}
+
+// The parts a drawing takes instead of measuring, from their first.
+void Replay(State& st, PartMemo& parts) {
+  parts.depth = st.math.depth;
+  parts.replaying = true;
+  parts.next = 0;
+  st.math.partMemo = &parts;
+}
+
 // A formula is set through many small functions, fetched again for every
 // part: what runs rarely (a first reading, keeping a measuring, finding a
 // kept one) stays out of their line.
@@ -785,10 +801,7 @@ std::shared_ptr<const Segments> ReadAnew(State& st, std::string_view formula, in
   if (keep) {
     if (!st.math.readings) st.math.readings = std::make_shared<FormulaReadings>();
     auto& byLevel = st.math.readings->byLevel;
-    size_t kept = 0;
-    for (const auto& m : byLevel) kept += m.size();
-    if (kept >= FormulaReadings::kMaxKept)
-      for (auto& m : byLevel) m.clear();
+    MakeRoom(byLevel);
     byLevel[static_cast<size_t>(level)].emplace(std::string(formula), segs);
   }
   return segs;
@@ -820,14 +833,11 @@ bool SameFonts(const FontState& a, FontState b) {
 [[gnu::noinline]] void KeepMeasuring(State& st, std::string_view formula, int level, const MathBox& box,
                                      std::shared_ptr<PartMemo> parts, const CharStyle& entryChr,
                                      const FontState& entryFont) {
-  auto& readings = *st.math.readings;
-  if (readings.measuredCount >= FormulaReadings::kMaxKept) {
-    for (auto& m : readings.measured) m.clear();
-    readings.measuredCount = 0;
-  }
-  auto [it, fresh] = readings.measured[static_cast<size_t>(level)].try_emplace(std::string(formula));
-  it->second = {box, std::move(parts), entryChr, st.chr, entryFont, st.font, SmallCharSubstitutes(st)};
-  if (fresh) ++readings.measuredCount;
+  auto& measured = st.math.readings->measured;
+  MakeRoom(measured);
+  measured[static_cast<size_t>(level)].insert_or_assign(
+      std::string(formula),
+      FormulaReadings::Measured{box, std::move(parts), entryChr, st.chr, entryFont, st.font, SmallCharSubstitutes(st)});
 }
 
 }  // namespace
@@ -859,11 +869,11 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
       pen.axisOffset = st.font.mathAxis;
       // Drawing after measuring here sets the formula twice: what it counts
       // is counted once.
-      const bool twice = draw && !measured;
+      const bool twice = draw && !measured && !known;
       decltype(st.val.counters) counters;  // set only when drawn twice
       if (twice) counters = st.val.counters;
-      // Drawing after measuring here: the drawing pass takes the parts the
-      // measuring pass measured.
+      // The parts measured here are recorded: for the drawing pass that
+      // follows, or kept with the formula's measuring.
       std::shared_ptr<PartMemo> recorded = keep ? std::make_shared<PartMemo>() : nullptr;
       PartMemo local;
       PartMemo& memo = keep ? *recorded : local;
@@ -880,19 +890,11 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
         st.chr = known->endChr;
         st.font = known->endFont;
         st.font.deviceHeight = st.font.layoutHeight * st.draw.scale;
-        st.math.partMemo = known->parts.get();
-        known->parts->depth = st.math.depth;
-        known->parts->replaying = true;
-        known->parts->next = 0;
+        Replay(st, *known->parts);
       } else if (draw && measured) {
         result = *measured;
         ok = result.width >= 0;
-        if (partsOfMeasured) {
-          partsOfMeasured->depth = st.math.depth;
-          partsOfMeasured->replaying = true;
-          partsOfMeasured->next = 0;
-          st.math.partMemo = partsOfMeasured;
-        }
+        if (partsOfMeasured) Replay(st, *partsOfMeasured);
       } else {
         ok = LayoutSegments(st, segs, pen, result);
       }
@@ -901,7 +903,7 @@ MathBox MathWidthHeight(State& st, std::string_view formula, int level, bool dra
       st.math.beyondFonts = changedBefore || st.math.beyondFonts;
       memo.replaying = true;
       if (ok && draw) {
-        if (twice && !known) st.val.counters = counters;
+        if (twice) st.val.counters = counters;
         MathPen drawing;
         drawing.axisOffset = pen.axisOffset;
         drawing.draw = true;
